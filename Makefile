@@ -1,0 +1,37 @@
+# Everyday commands. Each installs what is missing first (tools/install-deps.sh, idempotent).
+.PHONY: all deps windows native test run fuzz clean
+
+all: windows
+
+deps:
+	@bash tools/install-deps.sh
+
+windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows
+
+native: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native
+
+# Unit tests (ASan+UBSan), the Windows build with warnings as errors, and the end-to-end
+# tests under Wine: one CTest run, whose summary is the last thing printed.
+test: native
+	@ctest --preset native
+
+# lumora.exe under Wine, showing this machine's real disk activity. Ctrl+C ends it.
+run: windows
+	@python3 tools/run.py
+
+# Every fuzz target for FUZZ_SECONDS (default 60) each.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz
+	@set -e; for target in build/fuzz/fuzzers/*_fuzz; do \
+	  [ -x "$$target" ] || continue; \
+	  name=$$(basename $$target); \
+	  python3 tools/run_fuzzer.py $$target $(or $(FUZZ_SECONDS),60) build/fuzz/corpus/$$name tests/fuzz/seeds/$$name; \
+	done
+
+clean:
+	rm -rf build
