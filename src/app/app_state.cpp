@@ -1,0 +1,5 @@
+#include "app/app_state.h"
+
+HINSTANCE g_hInstance = nullptr;
+HWND g_hWndWorker = nullptr;
+HWND g_hWndOptions = nullptr;

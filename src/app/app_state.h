@@ -1,0 +1,15 @@
+#pragma once
+// Process-wide state of the application shell. Only the GUI thread touches it.
+
+#include <windows.h>
+
+namespace lumora {
+
+inline constexpr wchar_t kAppTitle[] = L"Lumora Indicator";
+inline constexpr wchar_t kMainClassName[] = L"LUMORA";
+
+}  // namespace lumora
+
+extern HINSTANCE g_hInstance;
+extern HWND g_hWndWorker;
+extern HWND g_hWndOptions;
