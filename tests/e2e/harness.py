@@ -1,0 +1,343 @@
+"""End-to-end harness: runs the real lumora.exe and our Windows test tools under Wine.
+
+Every test gets a copy of one template Wine prefix (made once per test run by
+`python3 harness.py make-template`) and an Xvfb display of its own, and ends every process it
+started: the programs, the display and the prefix's wineserver. Nothing is ended by name.
+
+Paths come from the environment that CTest sets (see CMakeLists.txt beside this file):
+  LUMORA_WINDOWS_BUILD  the windows build folder (lumora.exe, tests/probe.exe, tests/lumora_perfsource.dll)
+  LUMORA_E2E_WORK       where the template prefix and each test's folder live
+"""
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.abspath(os.path.join(HERE, "..", ".."))
+WINDOWS_BUILD = os.environ.get("LUMORA_WINDOWS_BUILD", os.path.join(SOURCE, "build", "windows"))
+WORK = os.environ.get("LUMORA_E2E_WORK", os.path.join(SOURCE, "build", "native", "e2e"))
+TEMPLATE = os.path.join(WORK, "template-prefix")
+
+LUMORA_EXE = os.path.join(WINDOWS_BUILD, "lumora.exe")
+PROBE_EXE = os.path.join(WINDOWS_BUILD, "tests", "probe.exe")
+PERFSOURCE_DLL = os.path.join(WINDOWS_BUILD, "tests", "lumora_perfsource.dll")
+
+PROVIDER_KEY = r"HKLM\System\CurrentControlSet\Services\LumoraTestDisk\Performance"
+SCENARIO_WINDOWS_PATH = r"C:\lumora-test\scenario.txt"
+
+
+def wine_binary():
+    # Debian's `wine` wrapper complains on every start when the 32-bit half is missing.
+    direct = "/usr/lib/wine/wine64"
+    return direct if os.path.exists(direct) else "wine"
+
+
+def wineserver_binary():
+    direct = "/usr/lib/wine/wineserver64"
+    return direct if os.path.exists(direct) else "wineserver"
+
+
+def base_env(prefix, display=None):
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": prefix,
+        "WINEDEBUG": "-all",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=",
+        "WINEARCH": "win64",
+    })
+    if display is None:
+        env.pop("DISPLAY", None)
+    else:
+        env["DISPLAY"] = display
+    return env
+
+
+def windows_path(linux_path):
+    return "Z:" + os.path.abspath(linux_path).replace("/", "\\")
+
+
+def run_to_files(args, env, timeout, out, err):
+    """Runs a program with its output going to the given files, never to pipes: the first Wine
+    process of a prefix starts the wineserver and Wine's services, which inherit its standard
+    handles and live on, so a pipe would never see its end."""
+    process = subprocess.Popen(args, env=env, stdout=out, stderr=err, stdin=subprocess.DEVNULL)
+    try:
+        returncode = process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        raise
+    out.seek(0)
+    err.seek(0)
+    return subprocess.CompletedProcess(process.args, returncode, out.read(), err.read())
+
+
+def run_checked(args, env, timeout, what):
+    with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        done = run_to_files(args, env, timeout, out, err)
+    if done.returncode != 0:
+        raise RuntimeError(f"{what} failed ({done.returncode}): {done.stderr.strip()[-2000:]}")
+    return done.stdout
+
+
+def register_counter_source(prefix, env, scenario=True):
+    """Registers our performance provider in a prefix; without a scenario it serves live data."""
+    values = [
+        ("Library", PERFSOURCE_DLL and windows_path(PERFSOURCE_DLL)),
+        ("Open", "OpenPerfData"),
+        ("Collect", "CollectPerfData"),
+        ("Close", "ClosePerfData"),
+    ]
+    if scenario:
+        values.append(("Scenario", SCENARIO_WINDOWS_PATH))
+    for name, data in values:
+        run_checked([wine_binary(), "reg", "add", PROVIDER_KEY, "/v", name, "/t", "REG_SZ", "/d", data, "/f"],
+                    env, 60, f"reg add {name}")
+
+
+def make_prefix(prefix, scenario=True):
+    """A fresh prefix with the counter source registered; returns once the registry is on disk."""
+    if os.path.exists(prefix):
+        shutil.rmtree(prefix)
+    os.makedirs(os.path.dirname(prefix), exist_ok=True)
+    env = base_env(prefix)
+    run_checked([wine_binary(), "wineboot", "-i"], env, 180, "wineboot")
+    register_counter_source(prefix, env, scenario)
+    os.makedirs(os.path.join(prefix, "drive_c", "lumora-test"), exist_ok=True)
+    # Let the server end by itself: it writes the registry to disk on its way out.
+    subprocess.run([wineserver_binary(), "-w"], env=env, timeout=60)
+
+
+def make_template():
+    for old in ("tests", "attic"):
+        shutil.rmtree(os.path.join(WORK, old), ignore_errors=True)
+    make_prefix(TEMPLATE)
+    print(f"template prefix ready: {TEMPLATE}")
+
+
+def bmp_to_png(bmp_path, png_path):
+    """Converts the probe's 24-bit bottom-up BMP to PNG without any image library."""
+    with open(bmp_path, "rb") as f:
+        data = f.read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height = struct.unpack_from("<ii", data, 18)
+    stride = (width * 3 + 3) & ~3
+    rows = []
+    for y in range(height - 1, -1, -1):
+        row = data[offset + y * stride: offset + y * stride + width * 3]
+        rgb = bytearray(len(row))
+        rgb[0::3], rgb[1::3], rgb[2::3] = row[2::3], row[1::3], row[0::3]
+        rows.append(b"\x00" + bytes(rgb))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b"")
+    with open(png_path, "wb") as f:
+        f.write(png)
+
+
+def copy_prefix(template, prefix):
+    """Copies a prefix in about a second: Wine's own DLLs (hundreds of megabytes under
+    drive_c/windows) are hard links, since nothing writes them; everything else is copied."""
+    shared = os.path.join(template, "drive_c", "windows") + os.sep
+
+    def copy(source, target):
+        if source.startswith(shared):
+            os.link(source, target)
+        else:
+            shutil.copy2(source, target)
+
+    # The server's lock file belongs to the template's own (already ended) server.
+    shutil.copytree(template, prefix, symlinks=True, copy_function=copy,
+                    ignore=lambda folder, names: ["wineserver"] if folder == template else [])
+
+
+def stop_wineserver(env):
+    """Ends the prefix's wineserver and everything running in it, and waits until it is gone:
+    a new prefix at the same inode must not meet the old server's socket on its way out."""
+    subprocess.run([wineserver_binary(), "-k"], env=env, timeout=30)
+    subprocess.run([wineserver_binary(), "-w"], env=env, timeout=30)
+
+
+def take_screenshot(prefix, display, png_path):
+    """Saves what a display shows as PNG, through the probe running in the given prefix."""
+    bmp = os.path.splitext(png_path)[0] + ".bmp"
+    run_checked([wine_binary(), PROBE_EXE, "screenshot", windows_path(bmp)], base_env(prefix, display),
+                30, "probe screenshot")
+    bmp_to_png(bmp, png_path)
+    os.remove(bmp)
+
+
+class Xvfb:
+    """A private X display; the server picks a free number and tells it through a pipe."""
+
+    def __init__(self, size="1024x768x24"):
+        read_end, write_end = os.pipe()
+        self.process = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", size, "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n") and time.monotonic() < deadline:
+            piece = os.read(read_end, 16)
+            if not piece:
+                break
+            number += piece
+        os.close(read_end)
+        if not number.strip():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + number.decode().strip()
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(10)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+
+
+class Session:
+    """One test's world: a prefix copied from the template, a display, and what runs in them."""
+
+    def __init__(self, name, with_display=True):
+        self.name = name
+        self.folder = os.path.join(WORK, "tests", name)
+        if os.path.exists(self.folder):
+            # Moved aside, not deleted: Wine names a prefix's server after the prefix folder's
+            # inode, and a freed inode handed to a new prefix while the old server is still on its
+            # way out makes the new one fail to start. make-template clears the attic.
+            attic = os.path.join(WORK, "attic")
+            os.makedirs(attic, exist_ok=True)
+            os.rename(self.folder, os.path.join(attic, f"{name}-{time.time_ns()}"))
+        os.makedirs(self.folder)
+        self.prefix = os.path.join(self.folder, "prefix")
+        if not os.path.isdir(TEMPLATE):
+            raise RuntimeError(f"no template prefix at {TEMPLATE}: run `harness.py make-template` first")
+        copy_prefix(TEMPLATE, self.prefix)
+        self.xvfb = Xvfb() if with_display else None
+        self.env = base_env(self.prefix, self.xvfb.display if self.xvfb else None)
+        self.processes = []
+        self.launches = 0
+
+    # -- context management: everything this session started ends with it ---------------------
+    def __enter__(self):
+        return self
+
+    def __exit__(self, kind, value, traceback):
+        if kind is not None:
+            self.keep_screenshot()
+        self.close()
+        return False
+
+    def close(self):
+        for process in self.processes:
+            if process.poll() is None:
+                process.terminate()
+        stop_wineserver(self.env)
+        for process in self.processes:
+            try:
+                process.wait(10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                process.wait()
+        if self.xvfb:
+            self.xvfb.stop()
+
+    def keep_screenshot(self):
+        if not self.xvfb:
+            return
+        png = os.path.join(self.folder, "failure.png")
+        try:
+            take_screenshot(self.prefix, self.xvfb.display, png)
+            print(f"screenshot of the failed test's display: {png}", file=sys.stderr)
+        except Exception as error:  # the screenshot must never hide the test's own failure
+            print(f"no screenshot: {error}", file=sys.stderr)
+
+    # -- running programs ---------------------------------------------------------------------
+    def _output_files(self, exe):
+        """Each launch keeps its output in the test's folder, for the post-mortem."""
+        self.launches += 1
+        stem = os.path.join(self.folder, f"{self.launches:03d}-{os.path.basename(exe)}")
+        return open(stem + ".out", "w+"), open(stem + ".err", "w+")
+
+    def start(self, exe, *args):
+        out, err = self._output_files(exe)
+        with out, err:
+            process = subprocess.Popen([wine_binary(), exe, *args], env=self.env, stdout=out, stderr=err,
+                                       stdin=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def run(self, exe, *args, timeout=60):
+        out, err = self._output_files(exe)
+        with out, err:
+            return run_to_files([wine_binary(), exe, *args], self.env, timeout, out, err)
+
+    def start_lumora(self, *args):
+        return self.start(LUMORA_EXE, *args)
+
+    def probe(self, *args, timeout=30):
+        done = self.run(PROBE_EXE, *args, timeout=timeout)
+        if done.returncode != 0:
+            raise AssertionError(f"probe {' '.join(args)}: {done.stderr.strip()}")
+        return done.stdout
+
+    def probe_json(self, *args, timeout=30):
+        import json
+        return [json.loads(line) for line in self.probe(*args, timeout=timeout).splitlines() if line.strip()]
+
+    # -- files in the prefix ---------------------------------------------------------------------
+    def drive_c(self, *parts):
+        return os.path.join(self.prefix, "drive_c", *parts)
+
+    def write_scenario(self, text):
+        path = self.drive_c("lumora-test", "scenario.txt")
+        temporary = path + ".new"
+        with open(temporary, "w", encoding="utf-8") as f:
+            f.write(text)
+        os.replace(temporary, path)  # the provider never sees half a file
+
+    def set_live_counters(self):
+        """Switches this prefix's counter source to this machine's real disks."""
+        run_checked([wine_binary(), "reg", "delete", PROVIDER_KEY, "/v", "Scenario", "/f"],
+                    self.env, 60, "reg delete Scenario")
+
+
+def wait_until(condition, timeout, interval=0.1, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        result = condition()
+        if result:
+            return result
+        if time.monotonic() >= deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def main(argv):
+    if argv[1:] == ["make-template"]:
+        make_template()
+        return 0
+    if len(argv) == 5 and argv[1] == "screenshot":
+        take_screenshot(argv[2], argv[3], argv[4])
+        return 0
+    print(__doc__)
+    print("usage: harness.py make-template | harness.py screenshot PREFIX DISPLAY OUT.png")
+    return 2
+
+
+if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
+    sys.exit(main(sys.argv))

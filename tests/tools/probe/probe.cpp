@@ -1,0 +1,326 @@
+// probe.exe: the end-to-end tests' eyes and hands inside a Wine prefix. Each command prints
+// its answer on stdout and exits 0, or prints "error: ..." on stderr and exits 1.
+//
+//   windows [CLASS]                 top-level and message-only windows, one JSON object a line
+//   wait-window CLASS MS            waits until a window of CLASS exists; prints it
+//   pixel X Y                       screen colour at (X, Y) as RRGGBB
+//   click X Y [left|right|double]   moves the mouse there and clicks
+//   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
+//   post CLASS MSG WPARAM LPARAM    PostMessageW to the first window of CLASS
+//   quit CLASS [CODE]               posts WM_QUIT to the thread that owns the window of CLASS
+//   regget ROOT\KEY VALUE           prints a registry value as "TYPE DATA"
+//   perfdump [QUERY]                reads HKEY_PERFORMANCE_DATA (default "234 236") as the program does
+//   perfquery BYTES [QUERY]         one query with a buffer of BYTES; prints "RESULT SIZE"
+//   screenshot FILE.bmp             the whole screen as a 24-bit BMP
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "perf_dump.h"
+#include "probe_output.h"
+
+namespace probe {
+namespace {
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "error: %s\n", message.c_str());
+    return 1;
+}
+
+long Number(const wchar_t* text) { return std::wcstol(text, nullptr, 0); }
+
+std::string WindowJson(HWND window, bool messageOnly) {
+    wchar_t className[256] = L"";
+    wchar_t title[512] = L"";
+    ::GetClassNameW(window, className, 256);
+    ::GetWindowTextW(window, title, 512);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    DWORD pid = 0;
+    const DWORD tid = ::GetWindowThreadProcessId(window, &pid);
+    char fields[512];
+    std::snprintf(fields, sizeof(fields),
+                  "\"hwnd\": %llu, \"rect\": [%ld, %ld, %ld, %ld], \"visible\": %s, \"style\": %lu, "
+                  "\"exstyle\": %lu, \"pid\": %lu, \"tid\": %lu, \"messageOnly\": %s",
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)), rect.left, rect.top,
+                  rect.right, rect.bottom, ::IsWindowVisible(window) ? "true" : "false",
+                  static_cast<unsigned long>(::GetWindowLongPtrW(window, GWL_STYLE)),
+                  static_cast<unsigned long>(::GetWindowLongPtrW(window, GWL_EXSTYLE)), pid, tid,
+                  messageOnly ? "true" : "false");
+    return "{\"class\": " + JsonString(Utf8(className)) + ", \"title\": " + JsonString(Utf8(title)) + ", " +
+           fields + "}";
+}
+
+struct Listing {
+    const wchar_t* wantedClass;
+    std::vector<HWND> found;
+};
+
+bool ClassMatches(HWND window, const wchar_t* wantedClass) {
+    if (!wantedClass) return true;
+    wchar_t className[256] = L"";
+    ::GetClassNameW(window, className, 256);
+    return ::lstrcmpiW(className, wantedClass) == 0;
+}
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM context) {
+    auto* listing = reinterpret_cast<Listing*>(context);
+    if (ClassMatches(window, listing->wantedClass)) listing->found.push_back(window);
+    return TRUE;
+}
+
+// Top-level windows first, then message-only ones (EnumWindows does not see those).
+std::vector<std::pair<HWND, bool>> FindWindows(const wchar_t* wantedClass) {
+    Listing listing{wantedClass, {}};
+    ::EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&listing));
+    std::vector<std::pair<HWND, bool>> windows;
+    for (HWND window : listing.found) windows.emplace_back(window, false);
+    for (HWND window = nullptr; (window = ::FindWindowExW(HWND_MESSAGE, window, wantedClass, nullptr)) != nullptr;) {
+        windows.emplace_back(window, true);
+    }
+    return windows;
+}
+
+HWND FirstWindow(const wchar_t* wantedClass) {
+    const auto windows = FindWindows(wantedClass);
+    return windows.empty() ? nullptr : windows.front().first;
+}
+
+int ListWindows(const wchar_t* wantedClass) {
+    for (const auto& [window, messageOnly] : FindWindows(wantedClass)) PrintLine(WindowJson(window, messageOnly));
+    return 0;
+}
+
+int WaitWindow(const wchar_t* wantedClass, long timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    for (;;) {
+        const auto windows = FindWindows(wantedClass);
+        if (!windows.empty()) {
+            PrintLine(WindowJson(windows.front().first, windows.front().second));
+            return 0;
+        }
+        if (::GetTickCount64() >= deadline) return Fail("no window of that class in time");
+        ::Sleep(50);
+    }
+}
+
+int Pixel(int x, int y) {
+    HDC screen = ::GetDC(nullptr);
+    const COLORREF colour = ::GetPixel(screen, x, y);
+    ::ReleaseDC(nullptr, screen);
+    if (colour == CLR_INVALID) return Fail("pixel outside the screen");
+    char text[16];
+    std::snprintf(text, sizeof(text), "%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
+    PrintLine(text);
+    return 0;
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(30);
+}
+
+void SendKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    ::SendInput(1, &input, sizeof(input));
+    ::Sleep(30);
+}
+
+int Click(int x, int y, const wchar_t* how) {
+    ::SetCursorPos(x, y);
+    ::Sleep(50);
+    const bool right = how && ::lstrcmpiW(how, L"right") == 0;
+    const int times = how && ::lstrcmpiW(how, L"double") == 0 ? 2 : 1;
+    for (int i = 0; i < times; ++i) {
+        SendMouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+        SendMouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    }
+    return 0;
+}
+
+int Drag(int x1, int y1, int x2, int y2, const wchar_t* modifier) {
+    WORD key = 0;
+    if (modifier && ::lstrcmpiW(modifier, L"ctrl") == 0) key = VK_CONTROL;
+    if (modifier && ::lstrcmpiW(modifier, L"shift") == 0) key = VK_SHIFT;
+    ::SetCursorPos(x1, y1);
+    ::Sleep(50);
+    if (key) SendKey(key, true);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    // Several steps, as a hand would move, so that the window sees WM_MOUSEMOVE on its way.
+    for (int step = 1; step <= 8; ++step) {
+        ::SetCursorPos(x1 + (x2 - x1) * step / 8, y1 + (y2 - y1) * step / 8);
+        SendMouse(MOUSEEVENTF_MOVE);
+    }
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    if (key) SendKey(key, false);
+    return 0;
+}
+
+int Post(const wchar_t* wantedClass, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = FirstWindow(wantedClass);
+    if (!window) return Fail("no window of that class");
+    return ::PostMessageW(window, message, wParam, lParam) ? 0 : Fail("PostMessageW failed");
+}
+
+int Quit(const wchar_t* wantedClass, WPARAM code) {
+    HWND window = FirstWindow(wantedClass);
+    if (!window) return Fail("no window of that class");
+    const DWORD thread = ::GetWindowThreadProcessId(window, nullptr);
+    return ::PostThreadMessageW(thread, WM_QUIT, code, 0) ? 0 : Fail("PostThreadMessageW failed");
+}
+
+int RegGet(const wchar_t* path, const wchar_t* valueName) {
+    struct Root {
+        const wchar_t* name;
+        HKEY key;
+    };
+    const Root roots[] = {{L"HKCU\\", HKEY_CURRENT_USER}, {L"HKLM\\", HKEY_LOCAL_MACHINE}};
+    for (const Root& root : roots) {
+        const size_t prefix = std::wcslen(root.name);
+        if (::CompareStringOrdinal(path, static_cast<int>(prefix), root.name, static_cast<int>(prefix), TRUE) != CSTR_EQUAL) {
+            continue;
+        }
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(root.key, path + prefix, 0, KEY_READ, &key) != ERROR_SUCCESS) return Fail("no such key");
+        DWORD type = 0;
+        DWORD size = 0;
+        LONG result = ::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
+        std::vector<BYTE> data(size + 2, 0);
+        if (result == ERROR_SUCCESS) result = ::RegQueryValueExW(key, valueName, nullptr, &type, data.data(), &size);
+        ::RegCloseKey(key);
+        if (result != ERROR_SUCCESS) return Fail("no such value");
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            const auto* text = reinterpret_cast<const wchar_t*>(data.data());
+            int length = static_cast<int>(size / 2);
+            while (length > 0 && text[length - 1] == L'\0') --length;  // stored with or without its NUL
+            PrintLine("REG_SZ " + Utf8(text, length));
+        } else if (type == REG_DWORD && size == 4) {
+            DWORD value;
+            std::memcpy(&value, data.data(), 4);
+            PrintLine("REG_DWORD " + std::to_string(value));
+        } else {
+            std::string hex = "REG_BINARY ";
+            char byte[4];
+            for (DWORD i = 0; i < size; ++i) {
+                std::snprintf(byte, sizeof(byte), "%02x", data[i]);
+                hex += byte;
+            }
+            PrintLine(hex);
+        }
+        return 0;
+    }
+    return Fail("the key must start with HKCU\\ or HKLM\\");
+}
+
+int PerfDump(const wchar_t* query) {
+    std::vector<uint8_t> block(65536);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(block.size());
+        const LONG result = ::RegQueryValueExW(HKEY_PERFORMANCE_DATA, query, nullptr, nullptr, block.data(), &size);
+        if (result == ERROR_MORE_DATA) {
+            if (block.size() >= (64u << 20)) return Fail("ERROR_MORE_DATA up to 64 MiB");
+            block.resize(block.size() + 65536);
+            continue;
+        }
+        ::RegCloseKey(HKEY_PERFORMANCE_DATA);
+        if (result != ERROR_SUCCESS) return Fail("RegQueryValueExW answered " + std::to_string(result));
+        block.resize(size);
+        std::string text = DumpPerfBlock(block);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return 0;
+    }
+}
+
+int PerfQuery(DWORD bytes, const wchar_t* query) {
+    std::vector<uint8_t> block(bytes);
+    DWORD size = bytes;
+    const LONG result = ::RegQueryValueExW(HKEY_PERFORMANCE_DATA, query, nullptr, nullptr, block.data(), &size);
+    ::RegCloseKey(HKEY_PERFORMANCE_DATA);
+    PrintLine(std::to_string(result) + " " + std::to_string(size));
+    return 0;
+}
+
+int Screenshot(const wchar_t* file) {
+    const int width = ::GetSystemMetrics(SM_CXSCREEN);
+    const int height = ::GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    ::SelectObject(memory, old);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<BYTE> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
+    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                DIB_RGB_COLORS);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42;
+    header.bfOffBits = sizeof(header) + sizeof(info);
+    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = ::_wfopen(file, L"wb");
+    if (!out) return Fail("cannot write the screenshot");
+    std::fwrite(&header, sizeof(header), 1, out);
+    std::fwrite(&info, sizeof(info), 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    std::fclose(out);
+    return 0;
+}
+
+int Usage() { return Fail("usage: see the comment at the top of probe.cpp"); }
+
+}  // namespace
+}  // namespace probe
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace probe;
+    if (argc < 2) return Usage();
+    const std::wstring command = argv[1];
+    auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : nullptr; };
+
+    if (command == L"windows") return ListWindows(arg(2));
+    if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
+    if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
+    if (command == L"click" && argc >= 4) {
+        return Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), arg(4));
+    }
+    if (command == L"drag" && argc >= 6) {
+        return Drag(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])),
+                    static_cast<int>(Number(argv[4])), static_cast<int>(Number(argv[5])), arg(6));
+    }
+    if (command == L"post" && argc >= 6) {
+        return Post(argv[2], static_cast<UINT>(Number(argv[3])), static_cast<WPARAM>(Number(argv[4])),
+                    static_cast<LPARAM>(Number(argv[5])));
+    }
+    if (command == L"quit" && argc >= 3) return Quit(argv[2], arg(3) ? static_cast<WPARAM>(Number(argv[3])) : 0);
+    if (command == L"regget" && argc >= 4) return RegGet(argv[2], argv[3]);
+    if (command == L"perfdump") return PerfDump(arg(2) ? arg(2) : L"234 236");
+    if (command == L"perfquery" && argc >= 3) {
+        return PerfQuery(static_cast<DWORD>(Number(argv[2])), arg(3) ? arg(3) : L"234 236");
+    }
+    if (command == L"screenshot" && argc >= 3) return Screenshot(argv[2]);
+    return Usage();
+}
