@@ -36,6 +36,7 @@ def main():
         print(f"No DISPLAY: started Xvfb on {display}. To take a screenshot of it:\n"
               f"  python3 tests/e2e/harness.py screenshot {prefix} {display} shot.png")
     env = harness.base_env(prefix, display)
+    harness.start_wineserver(env)
     program = subprocess.Popen([harness.wine_binary(), harness.LUMORA_EXE], env=env)
     print("lumora.exe is running; Ctrl+C ends it.")
     try:

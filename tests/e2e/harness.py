@@ -160,11 +160,28 @@ def copy_prefix(template, prefix):
                     ignore=lambda folder, names: ["wineserver"] if folder == template else [])
 
 
+def start_wineserver(env):
+    """Starts the prefix's wineserver before any program, and keeps it until stop_wineserver.
+    Debian's Wine lets the first client of a prefix pick the server's folder, and a server that
+    ends by itself when its last program ends can pull that folder away from under the next
+    program to start; one server for the whole session has neither race."""
+    subprocess.run([wineserver_binary(), "-p"], env=env, timeout=30, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def stop_wineserver(env):
     """Ends the prefix's wineserver and everything running in it, and waits until it is gone:
     a new prefix at the same inode must not meet the old server's socket on its way out."""
     subprocess.run([wineserver_binary(), "-k"], env=env, timeout=30)
     subprocess.run([wineserver_binary(), "-w"], env=env, timeout=30)
+    # Debian's Wine names the server's folder under /tmp in the prefix; it outlives the server.
+    try:
+        with open(os.path.join(env["WINEPREFIX"], "wineserver")) as f:
+            name = f.read().strip()
+    except OSError:
+        return
+    if name.startswith("wine-") and os.sep not in name:
+        shutil.rmtree(os.path.join("/tmp", name), ignore_errors=True)
 
 
 def take_screenshot(prefix, display, png_path):
@@ -229,6 +246,7 @@ class Session:
         self.xvfb = Xvfb() if with_display else None
         self.env = base_env(self.prefix, self.xvfb.display if self.xvfb else None)
         self.processes = []
+        start_wineserver(self.env)
         self.launches = 0
 
     # -- context management: everything this session started ends with it ---------------------
