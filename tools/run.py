@@ -37,13 +37,21 @@ def main():
               f"  python3 tests/e2e/harness.py screenshot {prefix} {display} shot.png")
     env = harness.base_env(prefix, display)
     harness.start_wineserver(env)
-    program = subprocess.Popen([harness.wine_binary(), harness.LUMORA_EXE], env=env)
+    # Its own session, so that Ctrl+C reaches only this script, which then asks the program to
+    # quit the way Windows would end its message loop: its shutdown still saves the settings.
+    program = subprocess.Popen([harness.wine_binary(), harness.LUMORA_EXE], env=env, start_new_session=True)
     print("lumora.exe is running; Ctrl+C ends it.")
     try:
         code = program.wait()
         print(f"lumora.exe ended with code {code}.")
     except KeyboardInterrupt:
         print("\nEnding lumora.exe...")
+        subprocess.run([harness.wine_binary(), harness.PROBE_EXE, "quit", "Worker"], env=env, timeout=30,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            print(f"lumora.exe ended with code {program.wait(10)}.")
+        except subprocess.TimeoutExpired:
+            pass
     finally:
         harness.stop_wineserver(env)
         try:
