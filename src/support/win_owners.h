@@ -116,6 +116,15 @@ struct LibraryTraits {
 };
 using LibraryHandle = UniqueOwner<LibraryTraits>;
 
+// FindFirstFileW answers failure with INVALID_HANDLE_VALUE; a search is ended with FindClose.
+struct FindHandleTraits {
+    using Handle = HANDLE;
+    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Release(Handle h) noexcept { ::FindClose(h); }
+};
+using FindHandle = UniqueOwner<FindHandleTraits>;
+
 // GetDC / ReleaseDC pair.
 class WindowDC {
 public:

@@ -1,0 +1,93 @@
+#pragma once
+// The program's settings: g_settings, g_indicationMode, their keys in settings.ini, the values
+// they start with, and the conversion of files written before the version mark existed.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "settings/ini_engine.h"
+
+namespace lumora {
+
+// g_indicationMode: a bit set of these device kinds, or exactly kIndicationNone.
+inline constexpr int32_t kIndicationPhysical = 1;
+inline constexpr int32_t kIndicationLogical = 2;
+inline constexpr int32_t kIndicationAllInOne = 4;
+inline constexpr int32_t kIndicationNone = 256;
+
+inline constexpr char16_t kSectionGeneral[] = u"General";
+inline constexpr char16_t kSectionAppearance[] = u"Appearance";
+inline constexpr char16_t kSettingsVersion[] = u"1.104";
+
+// The three shared lamp brushes; the Win32 side owns real GDI brushes behind this.
+class LampBrushes {
+public:
+    virtual ~LampBrushes() = default;
+    virtual void Rebuild(uint32_t colorRead, uint32_t colorWrite, uint32_t colorOff) = 0;
+};
+
+// The Appearance page's check boxes, which a load with a page sets as it reads.
+class SettingsPageChecks {
+public:
+    virtual ~SettingsPageChecks() = default;
+    virtual void SetCheck(int controlId, bool checked) = 0;
+    virtual void Enable(int controlId, bool enabled) = 0;
+};
+
+inline constexpr int kCheckUseKeyboardLed = 1005;
+inline constexpr int kCheckUseTrayLed = 1006;
+inline constexpr int kCheckShowTrayIcon = 1007;
+inline constexpr int kCheckUseKeyboardLedDirectAccess = 1028;
+inline constexpr int kCheckShowIndicatorLabel = 1033;
+
+class CSettings {
+public:
+    CSettings() = default;
+    ~CSettings() = default;
+    CSettings(const CSettings&) = delete;
+    CSettings& operator=(const CSettings&) = delete;
+
+    int32_t Opacity = 255;
+    int32_t Frequency = 30;
+    uint32_t ColorRead = 0x00FF00;
+    uint32_t ColorWrite = 0x0000FF;
+    uint32_t ColorOff = 0x800000;
+    int32_t StartWithWindows = 1;
+    int32_t UseKeyboardLed = 0;
+    int32_t UseKeyboardLedDirectAccess = 0;
+    int32_t UseTrayLed = 0;
+    int32_t ShowTrayIcon = 1;
+    int32_t StatPageRefresh = 1;
+    int32_t ShowIndicatorLabel = 1;
+    // Set from the command line; never stored in the file.
+    bool SilentStart = false;
+    // The intervals the Appearance page offers, slow to fast, in milliseconds.
+    static constexpr std::array<int32_t, 9> UpdateIntervals{1000, 700, 500, 300, 200, 100, 70, 50, 30};
+
+    void AttachBrushes(std::unique_ptr<LampBrushes> brushes) { m_brushes = std::move(brushes); }
+    LampBrushes* Brushes() const { return m_brushes.get(); }
+    void RebuildBrushes();
+
+    void Load(const CIniEx& ini, SettingsPageChecks* page = nullptr);
+    void Save(CIniEx& ini) const;
+    // The same on g_ini; nothing happens when it does not exist.
+    void Load(SettingsPageChecks* page = nullptr);
+    void Save() const;
+
+    // The values that "Default" puts back (the rest of the reset belongs to the options window):
+    // colours, opacity, interval and both LED options, with the brushes rebuilt.
+    void ApplyDefaultAppearance();
+
+private:
+    std::unique_ptr<LampBrushes> m_brushes;
+};
+
+extern CSettings g_settings;
+extern int32_t g_indicationMode;
+
+// Reads (load) or writes the mode, the version mark and the record. False when there is no engine.
+bool SerializeSettings(CIniEx* ini, CSettings& settings, int32_t& indicationMode, bool load);
+bool SerializeSettings(bool load);
+
+}  // namespace lumora
