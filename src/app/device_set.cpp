@@ -1,0 +1,185 @@
+#include "app/device_set.h"
+
+#include <algorithm>
+
+#include "sampling/counter_sampler.h"
+#include "sampling/hard_disk_sampler.h"
+#include "sampling/perf_data_format.h"
+#include "sampling/registry_access.h"
+#include "sampling/text_format.h"
+#include "support/trace_log.h"
+
+namespace lumora {
+
+DeviceSetContext g_deviceSetContext;
+std::vector<DeviceRecord> g_devices;
+std::vector<std::unique_ptr<__gui_data>> g_indicators;
+
+__gui_data::__gui_data() = default;
+__gui_data::~__gui_data() = default;
+
+namespace {
+
+constexpr char16_t kTotalInstance[] = u"_Total";
+constexpr char16_t kVolumeWithoutLetter[] = u"HarddiskVolume";
+
+// The drive number that leads a PhysicalDisk instance name ("0 C: D:", "1"); false for names
+// that do not start with one.
+bool ParseDriveNumber(const std::u16string& name, uint32_t& number) {
+    uint64_t value = 0;
+    size_t digits = 0;
+    while (digits < name.size() && name[digits] >= u'0' && name[digits] <= u'9') {
+        value = value * 10 + (name[digits] - u'0');
+        if (value > 0xFFFFFFFFu) return false;
+        ++digits;
+    }
+    if (digits == 0 || (digits < name.size() && name[digits] != u' ')) return false;
+    number = static_cast<uint32_t>(value);
+    return true;
+}
+
+DeviceRecord MakeRecord(std::u16string path, std::u16string name, std::u16string label, uint32_t kind) {
+    DeviceRecord record;
+    record.path = std::move(path);
+    record.name = std::move(name);
+    record.label = std::move(label);
+    record.kind = kind;
+    return record;
+}
+
+void AddPhysicalDrives(RegistryAccess& registry) {
+    // Numbered from the instance names rather than counted from 0, so that a machine whose
+    // drive numbers have gaps shows the drives it has.
+    registry.Refresh();
+    std::vector<std::u16string> names;
+    registry.GetInstanceNames(perf::kPhysicalDiskObject, names);
+    std::vector<uint32_t> numbers;
+    for (const std::u16string& name : names) {
+        uint32_t number;
+        if (name != kTotalInstance && ParseDriveNumber(name, number)) numbers.push_back(number);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    for (uint32_t number : numbers) {
+        const std::u16string digits = DecimalText(number);
+        g_devices.push_back(MakeRecord(u"\\\\.\\PHYSICALDRIVE" + digits, u"Physical Drive " + digits, digits,
+                                       DEVICE_PHYSICAL));
+    }
+}
+
+void AddLogicalDisks(RegistryAccess* registry) {
+    std::vector<std::u16string> names;
+    if (registry) {
+        registry->Refresh();
+        registry->GetInstanceNames(perf::kLogicalDiskObject, names);
+    }
+    for (const std::u16string& name : names) {
+        g_trace.TracePart(u"Enumed instance: ");
+        g_trace.Trace(name);
+        if (name == kTotalInstance) break;
+
+        std::u16string label = name;
+        const std::u16string_view prefix(kVolumeWithoutLetter);
+        if (name.compare(0, prefix.size(), prefix) == 0) label = u"hd" + name.substr(prefix.size());
+
+        const std::u16string root = name + u"\\";
+        std::u16string volumeName;
+        std::u16string displayName = name;
+        if (g_deviceSetContext.volumes && g_deviceSetContext.volumes->GetVolumeName(root, volumeName)) {
+            displayName = root + u" - " + volumeName;
+        }
+        g_devices.push_back(MakeRecord(u"\\\\.\\" + name, std::move(displayName), std::move(label), DEVICE_LOGICAL));
+    }
+}
+
+std::unique_ptr<__performance_data> MakeSampler(const DeviceRecord& device) {
+    const DeviceSetContext& context = g_deviceSetContext;
+    const SamplerContext samplerContext{context.registry, context.disks, context.text, &g_devices};
+    if (context.registry && context.registry->ArePerformanceCountersDisabled()) {
+        if (device.kind == DEVICE_ALL_IN_ONE) return std::make_unique<CAllInOneIndicatorInfo>(samplerContext);
+        return std::make_unique<CHardDiskIndicatorInfo>(samplerContext);
+    }
+    return std::make_unique<CRegistryAccessIndicator>(samplerContext);
+}
+
+void SaveRecord(__gui_data& record, const DeviceRecord& device) {
+    if (record.m_settingsFile) record.m_settingsFile->SerializeIndicator(record, true, device.name);
+}
+
+}  // namespace
+
+void EnumDrives() {
+    // Samplers and windows point into g_devices: it must not move while records exist.
+    if (!g_indicators.empty()) return;
+    RegistryAccess* registry = g_deviceSetContext.registry;
+    if (g_devices.empty() && registry) AddPhysicalDrives(*registry);
+    g_devices.push_back(MakeRecord(u"_Total", u"All-In-One", u"All", DEVICE_ALL_IN_ONE));
+    AddLogicalDisks(registry);
+}
+
+void CreateIndicators() {
+    // Only devices without a record get one, so that entry i keeps belonging to device i.
+    for (size_t i = g_indicators.size(); i < g_devices.size(); ++i) {
+        DeviceRecord& device = g_devices[i];
+        auto record = std::make_unique<__gui_data>();
+        record->m_settingsFile = g_deviceSetContext.store;
+        record->m_x = static_cast<int32_t>(2 + 18 * i);
+        record->m_y = 2;
+        record->m_sampler = MakeSampler(device);
+        record->m_sampler->m_device = &device;
+        if (record->m_settingsFile) record->m_settingsFile->SerializeIndicator(*record, false, device.name);
+        g_indicators.push_back(std::move(record));
+    }
+    g_trace.Trace(u"Creating indicators done.");
+}
+
+bool CreateIndicatorWindows() {
+    const DeviceSetContext& context = g_deviceSetContext;
+    const uint32_t mode = context.indicationMode ? *context.indicationMode : 0;
+    int index = 0;
+    for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) {
+        DeviceRecord& device = g_devices[i];
+        __gui_data& record = *g_indicators[i];
+        if (device.hWnd) {
+            if (context.windows) context.windows->DestroyIndicatorWindow(device.hWnd);
+            device.hWnd = nullptr;
+        }
+        if (record.m_visible && (device.kind & mode) != 0) {
+            if (context.windows) device.hWnd = context.windows->CreateIndicatorWindow(device, record, index);
+            ++index;
+        }
+    }
+    if (context.store) context.store->SaveSettings();
+    return true;
+}
+
+void DestroyIndicators() {
+    const DeviceSetContext& context = g_deviceSetContext;
+    for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) {
+        DeviceRecord& device = g_devices[i];
+        if (device.hWnd) {
+            if (context.windows) context.windows->DestroyIndicatorWindow(device.hWnd);
+            device.hWnd = nullptr;
+        }
+        SaveRecord(*g_indicators[i], device);
+        g_indicators[i].reset();
+    }
+    g_indicators.clear();
+    g_devices.clear();
+}
+
+bool SaveIndicators() {
+    for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) SaveRecord(*g_indicators[i], g_devices[i]);
+    if (g_deviceSetContext.store) g_deviceSetContext.store->SaveSettingsFile();
+    return true;
+}
+
+void SaveAndDeleteIndicators() {
+    for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) {
+        SaveRecord(*g_indicators[i], g_devices[i]);
+        g_indicators[i].reset();
+    }
+    g_indicators.clear();
+}
+
+}  // namespace lumora

@@ -1,0 +1,117 @@
+#pragma once
+// The set of monitored devices and their indicator records: which disks there are (from the
+// performance data), which sampler measures each, and the records that the indicator windows
+// and the options pages work with. The windows and the settings file are reached through
+// small interfaces so that the rules hold, and are tested, without Windows.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lumora {
+
+class RegistryAccess;
+class DiskDevices;
+class TextFormatter;
+class __performance_data;
+class __gui_data;
+
+inline constexpr uint32_t DEVICE_PHYSICAL = 1;
+inline constexpr uint32_t DEVICE_LOGICAL = 2;
+inline constexpr uint32_t DEVICE_ALL_IN_ONE = 4;
+// The indication mode that shows no lamp at all; it matches no kind.
+inline constexpr uint32_t kIndicationModeNone = 256;
+
+// An indicator window (HWND) as the platform-free code carries it.
+using WindowRef = void*;
+
+struct DeviceRecord {
+    std::u16string path;
+    std::u16string name;
+    std::u16string label;
+    WindowRef hWnd = nullptr;
+    std::u16string serialNumber;
+    std::u16string description;
+    std::u16string extraText;
+    uint32_t kind = 0;
+};
+
+// SerializeIndicator and the settings file behind it.
+class IndicatorStore {
+public:
+    virtual ~IndicatorStore() = default;
+    // Load (save false) or save "x", "y" and "visible" of the record in the section.
+    virtual void SerializeIndicator(__gui_data& record, bool save, std::u16string_view section) = 0;
+    // CIniEx::Save: write the settings file.
+    virtual void SaveSettingsFile() = 0;
+    // SerializeSettings(false): store the settings and write the file.
+    virtual void SaveSettings() = 0;
+};
+
+class IndicatorWindows {
+public:
+    virtual ~IndicatorWindows() = default;
+    // CreateIndicatorWindow; null when the window cannot be created.
+    virtual WindowRef CreateIndicatorWindow(DeviceRecord& device, __gui_data& record, int index) = 0;
+    // DestroyWindow, which closes the record's sampler.
+    virtual void DestroyIndicatorWindow(WindowRef window) = 0;
+};
+
+// GetVolumeInformationW on a root such as "C:\": the volume's label.
+class VolumeNames {
+public:
+    virtual ~VolumeNames() = default;
+    virtual bool GetVolumeName(const std::u16string& root, std::u16string& volumeName) = 0;
+};
+
+struct IndicatorRect {
+    int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The indicator record: one per device, entry i of g_indicators belongs to entry i of g_devices.
+class __gui_data {
+public:
+    __gui_data();
+    virtual ~__gui_data();
+    __gui_data(const __gui_data&) = delete;
+    __gui_data& operator=(const __gui_data&) = delete;
+
+    IndicatorStore* m_settingsFile = nullptr;  // may be null
+    int32_t m_x = 0;
+    int32_t m_y = 0;
+    bool m_visible = true;
+    WindowRef m_hWndTooltip = nullptr;
+    int32_t m_flashCountdown = 100;
+    int32_t m_pulse = 0;
+    IndicatorRect m_savedRect;
+    uint32_t m_flashColour = 0;
+    std::unique_ptr<__performance_data> m_sampler;
+};
+
+// Everything the device set reaches. Missing parts are skipped: no store, nothing is loaded or
+// saved; no windows, no window is made.
+struct DeviceSetContext {
+    RegistryAccess* registry = nullptr;
+    VolumeNames* volumes = nullptr;
+    DiskDevices* disks = nullptr;
+    TextFormatter* text = nullptr;
+    IndicatorStore* store = nullptr;
+    IndicatorWindows* windows = nullptr;
+    const uint32_t* indicationMode = nullptr;
+};
+
+extern DeviceSetContext g_deviceSetContext;
+extern std::vector<DeviceRecord> g_devices;
+extern std::vector<std::unique_ptr<__gui_data>> g_indicators;
+
+void EnumDrives();
+void CreateIndicators();
+bool CreateIndicatorWindows();
+void DestroyIndicators();
+bool SaveIndicators();
+// Shutdown: save and delete every record with its sampler; the windows go with the process.
+void SaveAndDeleteIndicators();
+
+}  // namespace lumora

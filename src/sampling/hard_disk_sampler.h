@@ -1,0 +1,44 @@
+#pragma once
+// Samplers that ask the disk driver (IOCTL_DISK_PERFORMANCE), used when the system's disk
+// performance counters are switched off: one device, and the All-In-One view of all drives.
+
+#include <memory>
+#include <vector>
+
+#include "sampling/sampler.h"
+
+namespace lumora {
+
+class CHardDiskIndicatorInfo : public __performance_data {
+public:
+    explicit CHardDiskIndicatorInfo(const SamplerContext& context);
+
+    ActivityState Update() override;
+    bool GetStatisticsText(std::u16string& text) override;
+    bool Open() override;
+    bool Close() override;
+
+protected:
+    static constexpr uint32_t kNoSample = 0xFFFFFFFF;
+
+    std::unique_ptr<DiskDevice> m_hDevice;
+    uint32_t m_prevReadCount = kNoSample;
+    uint32_t m_prevWriteCount = kNoSample;
+};
+
+class CAllInOneIndicatorInfo : public CHardDiskIndicatorInfo {
+public:
+    explicit CAllInOneIndicatorInfo(const SamplerContext& context);
+
+    ActivityState Update() override;
+    bool GetStatisticsText(std::u16string& text) override;
+    bool Open() override;
+    bool Close() override;
+
+    size_t ChildCount() const { return m_children.size(); }
+
+private:
+    std::vector<std::unique_ptr<__performance_data>> m_children;
+};
+
+}  // namespace lumora

@@ -1,0 +1,104 @@
+#include "sampling/win32_sampling.h"
+
+#include <windows.h>
+#include <winioctl.h>
+#include <shlwapi.h>
+
+#include "support/wide_text.h"
+#include "support/win_owners.h"
+
+namespace lumora {
+namespace {
+
+class Win32DiskDevice final : public DiskDevice {
+public:
+    explicit Win32DiskDevice(FileHandle handle) : m_handle(std::move(handle)) {}
+
+    bool QueryPerformance(DiskPerformance& performance) override {
+        DISK_PERFORMANCE answer{};
+        DWORD returned = 0;
+        if (!::DeviceIoControl(m_handle.get(), IOCTL_DISK_PERFORMANCE, nullptr, 0, &answer, sizeof(answer), &returned,
+                               nullptr) ||
+            returned < sizeof(answer)) {
+            return false;
+        }
+        performance.bytesRead = answer.BytesRead.QuadPart;
+        performance.bytesWritten = answer.BytesWritten.QuadPart;
+        performance.readCount = answer.ReadCount;
+        performance.writeCount = answer.WriteCount;
+        performance.queueDepth = answer.QueueDepth;
+        return true;
+    }
+
+private:
+    FileHandle m_handle;
+};
+
+std::u16string LocaleText(LCTYPE type) {
+    wchar_t buffer[32] = {};
+    if (!::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 32)) return {};
+    return ToUtf16(buffer);
+}
+
+}  // namespace
+
+uint32_t Win32PerfDataQuery::Query(uint8_t* buffer, uint32_t& size) {
+    DWORD bytes = size;
+    const LSTATUS status = ::RegQueryValueExW(HKEY_PERFORMANCE_DATA, L"234 236", nullptr, nullptr, buffer, &bytes);
+    size = bytes;
+    return static_cast<uint32_t>(status);
+}
+
+bool Win32PerfDiskSetting::ReadDisableCounters(uint32_t& value) {
+    RegistryKeyHandle key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Services\\PerfDisk\\Performance", 0, KEY_READ,
+                        key.receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD data = 0;
+    DWORD bytes = sizeof(data);
+    if (::RegQueryValueExW(key.get(), L"Disable Performance Counters", nullptr, nullptr,
+                           reinterpret_cast<BYTE*>(&data), &bytes) != ERROR_SUCCESS) {
+        return false;
+    }
+    value = data;
+    return true;
+}
+
+std::unique_ptr<DiskDevice> Win32DiskDevices::Open(const std::u16string& path) {
+    FileHandle handle(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return nullptr;
+    return std::make_unique<Win32DiskDevice>(std::move(handle));
+}
+
+std::u16string Win32TextFormatter::FormatByteSize(int64_t bytes) {
+    wchar_t buffer[100] = {};
+    if (!::StrFormatByteSizeW(bytes, buffer, 100)) return {};
+    return ToUtf16(buffer);
+}
+
+std::u16string Win32TextFormatter::FormatKBSize(int64_t bytes) {
+    wchar_t buffer[100] = {};
+    if (!::StrFormatKBSizeW(bytes, buffer, 100)) return {};
+    return ToUtf16(buffer);
+}
+
+DigitGrouping Win32TextFormatter::Grouping() {
+    // MinGW's C++ library knows only the "C" locale, and Wine's GetNumberFormatEx groups
+    // wrongly, so the user's grouping is read and applied here.
+    return ParseDigitGrouping(LocaleText(LOCALE_SGROUPING), LocaleText(LOCALE_STHOUSAND));
+}
+
+bool Win32VolumeNames::GetVolumeName(const std::u16string& root, std::u16string& volumeName) {
+    wchar_t name[1024] = {};
+    wchar_t fileSystem[1024] = {};
+    DWORD scratch = 0;
+    if (!::GetVolumeInformationW(AsWide(root), name, 1024, &scratch, &scratch, &scratch, fileSystem, 1024)) {
+        return false;
+    }
+    volumeName = ToUtf16(name);
+    return true;
+}
+
+}  // namespace lumora

@@ -1,0 +1,122 @@
+"""The device set and the samplers on the real Win32 implementations, fed by the scenario
+counter source: sampling_check.exe builds the devices as lumora.exe does and samples them
+tick by tick while the scenario changes."""
+import json
+import os
+import re
+import unittest
+
+import harness
+from perfdata import scenario_text
+
+SAMPLING_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "sampling_check.exe")
+QUEUE = 0x00550500
+BULK = 0x40020500
+COUNTER = 0x10410400
+PERFDISK_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\PerfDisk\Performance"
+
+
+def counters(queue=0, read_bytes=0, write_bytes=0, reads=0, writes=0, read_queue=0, write_queue=0):
+    return [(1400, QUEUE, 8, queue), (226, BULK, 8, read_bytes), (228, BULK, 8, write_bytes),
+            (214, COUNTER, 4, reads), (216, COUNTER, 4, writes),
+            (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
+
+
+def disks(drive0, drive2, total, c, h, volume5):
+    """A gap in the drive numbers (no drive 1), a drive without volumes, "_Total" in the middle
+    of the logical disks, and a volume without a letter whose name begins with H."""
+    return [
+        (234, [("0 C: H:", counters(**drive0)), ("2", counters(**drive2)), ("_Total", counters(**total))]),
+        (236, [("C:", counters(**c)), ("H:", counters(**h)), ("HarddiskVolume5", counters(**volume5)),
+               ("_Total", counters()), ("D:", counters(queue=1))]),
+    ]
+
+
+class SamplingSession:
+    def __init__(self, session):
+        self.session = session
+        # Wine takes a drive's label from this file at its root.
+        with open(session.drive_c(".windows-label"), "w") as f:
+            f.write("LumoraSys\n")
+
+    def run(self, steps, sleep_ms=0):
+        arguments = []
+        for number, text in enumerate(steps):
+            name = f"step{number}.txt"
+            with open(self.session.drive_c("lumora-test", name), "w", encoding="utf-8") as f:
+                f.write(text)
+            arguments.append("C:\\lumora-test\\" + name)
+        done = self.session.run(SAMPLING_CHECK_EXE, "ticks", harness.SCENARIO_WINDOWS_PATH, str(sleep_ms),
+                                *arguments, timeout=120)
+        if done.returncode != 0:
+            raise AssertionError(f"sampling_check failed ({done.returncode}): {done.stderr}")
+        lines = [json.loads(line) for line in done.stdout.splitlines() if line.strip()]
+        return lines[0]["devices"], lines[1:]
+
+
+EXPECTED_DEVICES = [
+    {"path": "\\\\.\\PHYSICALDRIVE0", "name": "Physical Drive 0", "label": "0", "kind": 1},
+    {"path": "\\\\.\\PHYSICALDRIVE2", "name": "Physical Drive 2", "label": "2", "kind": 1},
+    {"path": "_Total", "name": "All-In-One", "label": "All", "kind": 4},
+    {"path": "\\\\.\\C:", "name": "C:\\ - LumoraSys", "label": "C:", "kind": 2},
+    {"path": "\\\\.\\H:", "name": "H:", "label": "H:", "kind": 2},
+    {"path": "\\\\.\\HarddiskVolume5", "name": "HarddiskVolume5", "label": "hd5", "kind": 2},
+]
+
+
+class CounterSamplers(unittest.TestCase):
+    def test_devices_states_and_texts_follow_the_performance_data(self):
+        quiet = dict(drive0=dict(queue=10), drive2=dict(queue=20), total=dict(queue=30),
+                     c=dict(queue=40, read_bytes=1_610_612_736, write_bytes=524_288_000),
+                     h=dict(queue=50), volume5=dict(queue=60))
+        busy = dict(drive0=dict(queue=11, read_queue=5), drive2=dict(queue=20),
+                    total=dict(queue=31, write_queue=3),
+                    c=dict(queue=40, read_bytes=1_610_612_736, write_bytes=524_288_000),
+                    h=dict(queue=51, read_queue=2, write_queue=4), volume5=dict(queue=60))
+        with harness.Session("sampling-counters", with_display=False) as session:
+            devices, ticks = SamplingSession(session).run(
+                [scenario_text(disks(**quiet)), scenario_text(disks(**busy)), "fail\n",
+                 scenario_text(disks(**busy))])
+
+        self.assertEqual(devices, EXPECTED_DEVICES)
+        self.assertEqual([tick["refreshed"] for tick in ticks], [True, True, False, True])
+        # The first update compares with zeros: every device whose queue total is non-zero is active.
+        self.assertEqual(ticks[0]["states"], [0x10000] * 6)
+        self.assertEqual(ticks[1]["states"], [0x50000, 0, 0x3, 0, 0x20004, 0],
+                         "drive 2 and HarddiskVolume5 read their own (unchanged) counters")
+        self.assertEqual(ticks[3]["states"], [0] * 6, "after a failed tick the totals are unchanged")
+
+        c_text = ticks[1]["texts"][3]
+        self.assertTrue(c_text.startswith("C:\\ - LumoraSys\r\nRead: 1.50 GB (1,610,612,736) "
+                                          "\tWrite: 500 MB (524,288,000)\r\nRate KB/sec: "), c_text)
+        self.assertRegex(c_text, r"\r\nRate KB/sec: [\d,]+ KB      \t\tRate KB/sec: [\d,]+ KB"
+                                 r"\r\nRequests/sec: \d+       \t\tRequests/sec: \d+"
+                                 r"\r\nQueue length/sec: \d+\.\d{3} \t\tQueue length/sec: \d+\.\d{3}$")
+        self.assertTrue(ticks[1]["texts"][0].startswith("Physical Drive 0 - \r\nRead: 0 bytes (0) \tWrite: 0 bytes (0)"))
+        self.assertTrue(ticks[1]["texts"][2].startswith("All-In-One\r\nRead: 0 bytes (0)"))
+
+
+class DriverSamplers(unittest.TestCase):
+    def test_switched_off_counters_measure_through_the_driver(self):
+        steps = dict(drive0=dict(queue=10), drive2=dict(queue=20), total=dict(queue=30), c=dict(queue=40),
+                     h=dict(queue=50), volume5=dict(queue=60))
+        with harness.Session("sampling-driver", with_display=False) as session:
+            sampling = SamplingSession(session)  # the label file must precede Wine's mount manager
+            session.run("reg", "add", PERFDISK_KEY, "/v", "Disable Performance Counters", "/t", "REG_DWORD",
+                        "/d", "1", "/f")
+            devices, ticks = sampling.run([scenario_text(disks(**steps))] * 3)
+
+        self.assertEqual(devices, EXPECTED_DEVICES, "the devices are still found through the performance data")
+        zero = "Data Read: 0 bytes (0) \tData Write: 0 bytes (0)"
+        for tick in ticks:
+            # Wine answers IOCTL_DISK_PERFORMANCE with an error: idle, zero totals.
+            self.assertEqual(tick["states"], [0] * 6)
+            self.assertEqual(tick["texts"][0], "Physical Drive 0 - \r\n " + zero)
+            self.assertEqual(tick["texts"][2], "All-In-One\r\nPhysical Drive 0 - \r\n " + zero +
+                             "\r\nPhysical Drive 2 - \r\n " + zero + "\r\n")
+            self.assertEqual(tick["texts"][3], "C:\\ - LumoraSys \r\n " + zero)
+            self.assertEqual(tick["texts"][5], "HarddiskVolume5 \r\n " + zero)
+
+
+if __name__ == "__main__":
+    unittest.main()
