@@ -1,5 +1,5 @@
 # Everyday commands. Each installs what is missing first (tools/install-deps.sh, idempotent).
-.PHONY: all deps windows native test run fuzz clean
+.PHONY: all deps windows native test run fuzz bench clean
 
 all: windows
 
@@ -32,6 +32,14 @@ fuzz: deps
 	  name=$$(basename $$target); \
 	  python3 tools/run_fuzzer.py $$target $(or $(FUZZ_SECONDS),60) build/fuzz/corpus/$$name tests/fuzz/seeds/$$name; \
 	done
+
+# The update tick timed over 4 to 1024 disks, ours against the straightforward walk; the
+# report checks that ours is 10 times faster at 256 disks and scales linearly.
+bench: deps
+	@cmake --preset bench >/dev/null
+	@cmake --build --preset bench
+	@build/bench/tick_benchmark --benchmark_out=build/bench/tick.json --benchmark_out_format=json
+	@python3 bench/check_tick.py build/bench/tick.json
 
 clean:
 	rm -rf build

@@ -4,16 +4,25 @@
 
 #include "app/app_state.h"
 #include "app/command_line.h"
+#include "app/device_set.h"
 #include "app/message_loop.h"
 #include "app/single_instance.h"
 #include "app/worker_window.h"
+#include "settings/ini_engine.h"
+#include "settings/registry_key.h"
+#include "settings/settings_file.h"
+#include "settings/settings_store.h"
+#include "sampling/registry_access.h"
+#include "sampling/win32_sampling.h"
+#include "settings/win32_settings_platform.h"
 #include "support/trace_log.h"
 #include "support/wide_text.h"
 
 namespace lumora {
 namespace {
 
-bool g_silentStart = false;
+// The Win32 operations behind the performance data and the samplers; they outlive every sampler.
+Win32SamplingPlatform g_samplingPlatform;
 
 bool IsWindowsVersionSupported() {
     OSVERSIONINFOW version{};
@@ -34,9 +43,24 @@ void BringOptionsWindowForward() {
 
 int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_hInstance = instance;
+    g_ini = std::make_unique<CIniEx>(4, SettingsFiles(), SettingsCaseMapping());
+    // A file that cannot be opened leaves an empty model: the program runs on its defaults.
+    OpenSettingsFile(SettingsFolderLookup(), u"Lumora Indicator", u"settings.ini", true, true, true);
+    InstallLampBrushes();
+    SerializeSettings(true);
+    ApplyStartWithWindows();
 
     g_trace.Trace(u"Registering classes");
     g_trace.Trace(u"Registering classes finished.");
+
+    auto registryAccess = std::make_unique<DirectRegistryAccess>(g_samplingPlatform.query, g_samplingPlatform.perfDisk);
+    if (!registryAccess->Initialize()) {
+        g_trace.Trace(u"Service access failed.");
+        registryAccess.reset();
+        ::MessageBoxW(nullptr, L"Failed to load product component. Please reinstall.", L"Installation problem", MB_OK);
+        return -1;
+    }
+    g_pRegistryAccess = registryAccess.get();
 
     g_trace.TracePart(u"RegisterWorkerWndClass atom = ");
     g_trace.TraceValue(RegisterWorkerWndClass());
@@ -46,11 +70,27 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_trace.TraceText("\n");
     g_hWndWorker = CreateWorkerWindow();
 
+    g_deviceSetContext.registry = g_pRegistryAccess;
+    g_deviceSetContext.volumes = &g_samplingPlatform.volumes;
+    g_deviceSetContext.disks = &g_samplingPlatform.disks;
+    g_deviceSetContext.text = &g_samplingPlatform.text;
+    g_trace.Trace(u"EnumDrives");
+    EnumDrives();
+    g_trace.Trace(u"Creating indicators");
+    CreateIndicators();
+
     const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, BringOptionsWindowForward);
+    SerializeSettings(false);
+    SaveAndDeleteIndicators();
 
     // The Exit command may have destroyed the worker already; the call then fails harmlessly.
     ::DestroyWindow(g_hWndWorker);
     g_hWndWorker = nullptr;
+    // Writes the file a last time when anything changed since the last save.
+    g_ini.reset();
+    g_deviceSetContext.registry = nullptr;
+    g_pRegistryAccess = nullptr;
+    registryAccess.reset();
     return static_cast<int>(quitCode);
 }
 
@@ -70,7 +110,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     }
 
     g_trace.Trace(u"Processing cmdline.");
-    g_silentStart = IsSilentStartRequested(AsUtf16(commandLine, ::lstrlenW(commandLine)));
+    g_settings.SilentStart = IsSilentStartRequested(AsUtf16(commandLine, ::lstrlenW(commandLine)));
     g_trace.Trace(u"Processing cmdline finished.");
 
     if (!IsWindowsVersionSupported()) {
