@@ -135,7 +135,7 @@ void CreateIndicators() {
 
 bool CreateIndicatorWindows() {
     const DeviceSetContext& context = g_deviceSetContext;
-    const uint32_t mode = context.indicationMode ? *context.indicationMode : 0;
+    const uint32_t mode = context.indicationMode ? static_cast<uint32_t>(*context.indicationMode) : 0;
     int index = 0;
     for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) {
         DeviceRecord& device = g_devices[i];

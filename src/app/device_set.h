@@ -21,8 +21,6 @@ class __gui_data;
 inline constexpr uint32_t DEVICE_PHYSICAL = 1;
 inline constexpr uint32_t DEVICE_LOGICAL = 2;
 inline constexpr uint32_t DEVICE_ALL_IN_ONE = 4;
-// The indication mode that shows no lamp at all; it matches no kind.
-inline constexpr uint32_t kIndicationModeNone = 256;
 
 // An indicator window (HWND) as the platform-free code carries it.
 using WindowRef = void*;
@@ -99,7 +97,7 @@ struct DeviceSetContext {
     TextFormatter* text = nullptr;
     IndicatorStore* store = nullptr;
     IndicatorWindows* windows = nullptr;
-    const uint32_t* indicationMode = nullptr;
+    const int32_t* indicationMode = nullptr;  // g_indicationMode: a set of kinds, or 256 for none
 };
 
 extern DeviceSetContext g_deviceSetContext;

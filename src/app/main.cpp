@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/device_set.h"
+#include "app/indicator_store.h"
 #include "app/message_loop.h"
 #include "app/single_instance.h"
 #include "app/worker_window.h"
@@ -74,10 +75,13 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_deviceSetContext.volumes = &g_samplingPlatform.volumes;
     g_deviceSetContext.disks = &g_samplingPlatform.disks;
     g_deviceSetContext.text = &g_samplingPlatform.text;
+    g_deviceSetContext.store = &ProgramIndicatorStore();
+    g_deviceSetContext.indicationMode = &g_indicationMode;
     g_trace.Trace(u"EnumDrives");
     EnumDrives();
     g_trace.Trace(u"Creating indicators");
     CreateIndicators();
+    CreateIndicatorWindows();
 
     const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, BringOptionsWindowForward);
     SerializeSettings(false);

@@ -61,17 +61,22 @@ class Session(harness.Session):
 class FirstRun(unittest.TestCase):
     def test_creates_the_folder_and_writes_the_initial_values(self):
         with Session("settings-first-run") as session:
+            session.write_scenario("object 234\ninstance 0 C:\ninstance _Total\n"
+                                   "object 236\ninstance C:\ninstance _Total\n")
             self.assertFalse(os.path.exists(local_app_data(session, "Lumora Indicator")))
             process = session.run_lumora_once("s")
             path = settings_path(session)
-            written = read_bytes(path)
-            self.assertTrue(written.startswith(FIRST_RUN_GLOBAL_SECTIONS), written[:400])
-            self.assertRegex(written[len(FIRST_RUN_GLOBAL_SECTIONS):], DEVICE_SECTIONS)
+            # Written at start-up, before any lamp is saved.
+            self.assertEqual(read_bytes(path), FIRST_RUN_GLOBAL_SECTIONS)
             self.assertEqual(run_value(session), quoted_command())
             self.assertEqual(session.quit_lumora(process), 0)
             final = read_bytes(path)
             self.assertTrue(final.startswith(FIRST_RUN_GLOBAL_SECTIONS), final[:400])
-            self.assertRegex(final[len(FIRST_RUN_GLOBAL_SECTIONS):], DEVICE_SECTIONS)
+            # Every device's lamp is saved at exit, at its start position, in the order of the set.
+            self.assertRegex(final[len(FIRST_RUN_GLOBAL_SECTIONS):], re.compile(
+                rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
+                rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=Yes\r\n"
+                rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z"))
             leftovers = [name for name in os.listdir(os.path.dirname(path)) if name != "settings.ini"]
             self.assertEqual(leftovers, [], "no temporary file stays behind")
 
@@ -106,7 +111,9 @@ class HandWrittenFiles(unittest.TestCase):
         with Session("settings-hand-written") as session:
             path = write_settings(session, original)
             process = session.run_lumora_once("s")
-            self.assertEqual(read_bytes(path), original, "reading alone writes nothing")
+            started = read_bytes(path)
+            self.assertTrue(started.startswith(b";my notes about this file=\r\n"), started)
+            self.assertIn(b"Frequency=50\r\n", started, "building the lamps saves the settings at start-up")
             self.assertEqual(session.quit_lumora(process), 0)
             text = read_bytes(path).decode("latin-1")
             self.assertTrue(text.startswith(";my notes about this file=\r\n"), text)

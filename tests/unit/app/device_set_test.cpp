@@ -6,6 +6,7 @@
 
 #include "sampling/counter_sampler.h"
 #include "sampling/hard_disk_sampler.h"
+#include "settings/settings_store.h"
 #include "unit/sampling/sampling_fakes.h"
 
 namespace lumora {
@@ -74,7 +75,7 @@ struct DeviceSetTest : ::testing::Test {
     FakeStore store;
     FakeWindows windows;
     FakeVolumes volumes;
-    uint32_t mode = 7;
+    int32_t mode = 7;
 
     void SetUp() override {
         g_deviceSetContext = {&access, &volumes, &disks, &formatter, &store, &windows, &mode};
@@ -165,14 +166,14 @@ TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheMode) {
     Serve({u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"_Total"});
     store.sections[u"Physical Drive 1"] = {300, 40, false};
     struct Case {
-        uint32_t mode;
+        int32_t mode;
         std::vector<std::pair<std::u16string, int>> created;
     };
     const Case cases[] = {
         {1, {{u"Physical Drive 0", 0}}},
         {3, {{u"Physical Drive 0", 0}, {u"C:\\ - System", 1}, {u"D:\\ - ", 2}}},
         {7, {{u"Physical Drive 0", 0}, {u"All-In-One", 1}, {u"C:\\ - System", 2}, {u"D:\\ - ", 3}}},
-        {kIndicationModeNone, {}},
+        {kIndicationNone, {}},
     };
     EnumDrives();
     CreateIndicators();
