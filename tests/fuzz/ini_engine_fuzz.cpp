@@ -5,34 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "settings/ini_engine.h"
 #include "settings/settings_store.h"
+#include "unit/settings/fake_settings_files.h"
 
 namespace {
 
 using namespace lumora;
 
-class MemoryFiles final : public SettingsFileAccess {
-public:
-    bool ReadWhole(const std::u16string& path, bool createIfMissing, std::string& bytes) override {
-        auto found = files.find(path);
-        if (found == files.end()) {
-            if (!createIfMissing) return false;
-            found = files.emplace(path, std::string()).first;
-        }
-        bytes = found->second;
-        return true;
-    }
-    bool ReplaceWhole(const std::u16string& path, std::string_view bytes) override {
-        files[path] = std::string(bytes);
-        return true;
-    }
-    std::map<std::u16string, std::string> files;
-};
+using MemoryFiles = testing::FakeSettingsFiles;
 
 struct ComparableSection {
     bool headerless;
