@@ -9,7 +9,7 @@ packages=(
   wine wine64                  # runs lumora.exe for the end-to-end tests and `make run`
   xvfb                         # a private display per test
   python3                      # the end-to-end harness
-  cmake ninja-build g++ clang  # native build, fuzzing
+  cmake ninja-build g++ clang libclang-rt-14-dev  # native build; libFuzzer and the sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 
