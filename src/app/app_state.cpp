@@ -3,3 +3,5 @@
 HINSTANCE g_hInstance = nullptr;
 HWND g_hWndWorker = nullptr;
 HWND g_hWndOptions = nullptr;
+
+void lumora::TrimWorkingSet() { ::SetProcessWorkingSetSize(::GetCurrentProcess(), 900000, 1000000); }

@@ -82,6 +82,7 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_trace.Trace(u"Creating indicators");
     CreateIndicators();
     CreateIndicatorWindows();
+    TrimWorkingSet();
 
     const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, BringOptionsWindowForward);
     SerializeSettings(false);
