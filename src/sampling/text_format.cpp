@@ -5,22 +5,6 @@
 
 namespace lumora {
 
-void AppendAscii(std::u16string& text, std::string_view ascii) {
-    for (char c : ascii) text.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
-}
-
-std::u16string DecimalText(uint64_t value) {
-    char16_t digits[20];
-    size_t count = 0;
-    do {
-        digits[count++] = static_cast<char16_t>(u'0' + value % 10);
-        value /= 10;
-    } while (value);
-    std::u16string text;
-    while (count) text.push_back(digits[--count]);
-    return text;
-}
-
 std::u16string FixedText(double value) {
     char buffer[512];
     const int length = std::snprintf(buffer, sizeof(buffer), "%3.3f", value);

@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "support/utf16_text.h"
+
 namespace lumora {
 
-void AppendAscii(std::u16string& text, std::string_view ascii);
-std::u16string DecimalText(uint64_t value);
 // printf's "%3.3f" in the "C" locale.
 std::u16string FixedText(double value);
 

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "support/utf16_text.h"
+
 namespace lumora {
 
 std::unique_ptr<CIniEx> g_ini;
@@ -37,10 +39,7 @@ int32_t ParseInt32(std::u16string_view text) {
     return magnitude >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
-std::u16string FormatInt32(int32_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
+std::u16string FormatInt32(int32_t value) { return SignedDecimalText(value); }
 
 CIniEx::CIniEx(int growthStep, SettingsFileAccess& files, const CaseMapping& caseMapping)
     : m_files(files), m_caseMapping(caseMapping) {

@@ -1,6 +1,7 @@
 #include "settings/ini_text.h"
 
 #include "settings/ini_platform.h"
+#include "support/utf16_text.h"
 
 namespace lumora {
 
@@ -10,12 +11,6 @@ constexpr char kEndOfFile = 0x1A;
 
 bool IsHeaderLine(std::u16string_view line) {
     return line.size() >= 2 && line.front() == u'[' && line.back() == u']';
-}
-
-std::u16string FromBytes(std::string_view bytes) {
-    std::u16string text(bytes.size(), u'\0');
-    for (size_t i = 0; i < bytes.size(); ++i) text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
-    return text;
 }
 
 void AppendBytes(std::string& out, std::u16string_view text) {
@@ -56,7 +51,8 @@ std::vector<IniSection> ParseIniText(std::string_view bytes) {
         start = hasLineFeed ? lineEnd + 1 : bytes.size();
         if (raw.empty()) continue;
 
-        std::u16string line = FromBytes(raw);
+        std::u16string line;
+        AppendAscii(line, raw);  // the file is single-byte: each byte is the code point
         if (IsHeaderLine(line)) {
             IniSection section;
             section.name = line.substr(1, line.size() - 2);

@@ -1,15 +1,11 @@
 #include "support/trace_log.h"
 
+#include "support/utf16_text.h"
+
 namespace lumora {
 
 TraceLog g_trace;
 FunctionLog g_log;
-
-namespace {
-
-std::u16string Widen(std::string_view text) { return std::u16string(text.begin(), text.end()); }
-
-}  // namespace
 
 void TraceLog::Write(std::u16string_view text) {
     if (!m_sink || text.empty()) return;
@@ -25,12 +21,14 @@ void TraceLog::TracePart(std::u16string_view text) { Write(text); }
 
 void TraceLog::TraceValue(uint64_t value) {
     if (!m_sink) return;
-    Write(Widen(std::to_string(value)));
+    Write(DecimalText(value));
 }
 
 void TraceLog::TraceText(std::string_view text) {
     if (!m_sink) return;
-    Write(Widen(text));
+    std::u16string wide;
+    AppendAscii(wide, text);
+    Write(wide);
 }
 
 void FunctionLog::SetDestination(std::u16string folder, std::u16string fileName, DiagnosticSink sink) {
