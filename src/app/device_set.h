@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/settings_store.h"
+
 namespace lumora {
 
 class RegistryAccess;
@@ -18,9 +20,10 @@ class TextFormatter;
 class __performance_data;
 class __gui_data;
 
-inline constexpr uint32_t DEVICE_PHYSICAL = 1;
-inline constexpr uint32_t DEVICE_LOGICAL = 2;
-inline constexpr uint32_t DEVICE_ALL_IN_ONE = 4;
+// The kinds are the bits of the indication mode: a device is shown when its kind is in the mode.
+inline constexpr uint32_t DEVICE_PHYSICAL = kIndicationPhysical;
+inline constexpr uint32_t DEVICE_LOGICAL = kIndicationLogical;
+inline constexpr uint32_t DEVICE_ALL_IN_ONE = kIndicationAllInOne;
 
 // An indicator window (HWND) as the platform-free code carries it.
 using WindowRef = void*;

@@ -6,7 +6,6 @@
 
 #include "sampling/counter_sampler.h"
 #include "sampling/hard_disk_sampler.h"
-#include "settings/settings_store.h"
 #include "unit/sampling/sampling_fakes.h"
 
 namespace lumora {
