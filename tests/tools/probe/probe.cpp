@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "perf_dump.h"
+#include "support/win_owners.h"
 #include "probe_output.h"
 
 namespace probe {
@@ -111,9 +112,8 @@ int WaitWindow(const wchar_t* wantedClass, long timeoutMs) {
 }
 
 int Pixel(int x, int y) {
-    HDC screen = ::GetDC(nullptr);
-    const COLORREF colour = ::GetPixel(screen, x, y);
-    ::ReleaseDC(nullptr, screen);
+    lumora::WindowDC screen(nullptr);
+    const COLORREF colour = ::GetPixel(screen.get(), x, y);
     if (colour == CLR_INVALID) return Fail("pixel outside the screen");
     char text[16];
     std::snprintf(text, sizeof(text), "%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
@@ -192,14 +192,17 @@ int RegGet(const wchar_t* path, const wchar_t* valueName) {
         if (::CompareStringOrdinal(path, static_cast<int>(prefix), root.name, static_cast<int>(prefix), TRUE) != CSTR_EQUAL) {
             continue;
         }
-        HKEY key = nullptr;
-        if (::RegOpenKeyExW(root.key, path + prefix, 0, KEY_READ, &key) != ERROR_SUCCESS) return Fail("no such key");
+        lumora::RegistryKeyHandle key;
+        if (::RegOpenKeyExW(root.key, path + prefix, 0, KEY_READ, key.receive()) != ERROR_SUCCESS) {
+            return Fail("no such key");
+        }
         DWORD type = 0;
         DWORD size = 0;
-        LONG result = ::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
+        LONG result = ::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
         std::vector<BYTE> data(size + 2, 0);
-        if (result == ERROR_SUCCESS) result = ::RegQueryValueExW(key, valueName, nullptr, &type, data.data(), &size);
-        ::RegCloseKey(key);
+        if (result == ERROR_SUCCESS) {
+            result = ::RegQueryValueExW(key.get(), valueName, nullptr, &type, data.data(), &size);
+        }
         if (result != ERROR_SUCCESS) return Fail("no such value");
         if (type == REG_SZ || type == REG_EXPAND_SZ) {
             const auto* text = reinterpret_cast<const wchar_t*>(data.data());
@@ -255,12 +258,13 @@ int PerfQuery(DWORD bytes, const wchar_t* query) {
 int Screenshot(const wchar_t* file) {
     const int width = ::GetSystemMetrics(SM_CXSCREEN);
     const int height = ::GetSystemMetrics(SM_CYSCREEN);
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-    ::SelectObject(memory, old);
+    lumora::WindowDC screen(nullptr);
+    lumora::MemoryDC memory(screen.get());
+    lumora::BitmapHandle bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        lumora::SelectObjectGuard selected(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), 0, 0, SRCCOPY);
+    }
 
     BITMAPINFOHEADER info{};
     info.biSize = sizeof(info);
@@ -271,11 +275,8 @@ int Screenshot(const wchar_t* file) {
     info.biCompression = BI_RGB;
     const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
     std::vector<BYTE> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
-    ::GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
-                DIB_RGB_COLORS);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    ::GetDIBits(memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
 
     BITMAPFILEHEADER header{};
     header.bfType = 0x4D42;
