@@ -10,34 +10,19 @@
 #include <string_view>
 #include <vector>
 
+#include "sampling/device_record.h"
+#include "sampling/sampler.h"
 #include "settings/settings_store.h"
 
 namespace lumora {
 
 class RegistryAccess;
-class DiskDevices;
-class TextFormatter;
 class __performance_data;
 class __gui_data;
 
-// The kinds are the bits of the indication mode: a device is shown when its kind is in the mode.
-inline constexpr uint32_t DEVICE_PHYSICAL = kIndicationPhysical;
-inline constexpr uint32_t DEVICE_LOGICAL = kIndicationLogical;
-inline constexpr uint32_t DEVICE_ALL_IN_ONE = kIndicationAllInOne;
-
-// An indicator window (HWND) as the platform-free code carries it.
-using WindowRef = void*;
-
-struct DeviceRecord {
-    std::u16string path;
-    std::u16string name;
-    std::u16string label;
-    WindowRef hWnd = nullptr;
-    std::u16string serialNumber;
-    std::u16string description;
-    std::u16string extraText;
-    uint32_t kind = 0;
-};
+static_assert(DEVICE_PHYSICAL == kIndicationPhysical && DEVICE_LOGICAL == kIndicationLogical &&
+                  DEVICE_ALL_IN_ONE == kIndicationAllInOne,
+              "a device is shown when its kind is a bit of the indication mode");
 
 // SerializeIndicator and the settings file behind it.
 class IndicatorStore {
@@ -58,13 +43,6 @@ public:
     virtual WindowRef CreateIndicatorWindow(DeviceRecord& device, __gui_data& record, int index) = 0;
     // DestroyWindow, which closes the record's sampler.
     virtual void DestroyIndicatorWindow(WindowRef window) = 0;
-};
-
-// GetVolumeInformationW on a root such as "C:\": the volume's label.
-class VolumeNames {
-public:
-    virtual ~VolumeNames() = default;
-    virtual bool GetVolumeName(const std::u16string& root, std::u16string& volumeName) = 0;
 };
 
 struct IndicatorRect {

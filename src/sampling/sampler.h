@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/device_set.h"
+#include "sampling/device_record.h"
 
 namespace lumora {
 
@@ -40,6 +40,13 @@ class DiskDevices {
 public:
     virtual ~DiskDevices() = default;
     virtual std::unique_ptr<DiskDevice> Open(const std::u16string& path) = 0;
+};
+
+// GetVolumeInformationW on a root such as "C:\": the volume's label.
+class VolumeNames {
+public:
+    virtual ~VolumeNames() = default;
+    virtual bool GetVolumeName(const std::u16string& root, std::u16string& volumeName) = 0;
 };
 
 // The user's digit grouping: LOCALE_SGROUPING ("3;0", "3;2;0", "3", "0") and LOCALE_STHOUSAND.

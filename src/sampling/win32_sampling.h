@@ -2,7 +2,6 @@
 // The Win32 side of the sampling: the performance-data query, the PerfDisk value, the disk
 // driver's counters, the shell's size texts, the user's digit grouping and the volume labels.
 
-#include "app/device_set.h"
 #include "sampling/registry_access.h"
 #include "sampling/sampler.h"
 
