@@ -18,7 +18,10 @@ def main(argv):
         if run.get("run_type", "iteration") != "iteration":
             continue
         name, _, disks = run["name"].partition("/")
-        times[(name, int(disks))] = (run["real_time"], run["time_unit"], run["disks"])
+        # The best of the repetitions: other work on the machine only ever adds time.
+        key = (name, int(disks))
+        if key not in times or run["real_time"] < times[key][0]:
+            times[key] = (run["real_time"], run["time_unit"], run["disks"])
 
     def per_disk(name, disks):
         time, _, devices = times[(name, disks)]
