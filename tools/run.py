@@ -19,6 +19,11 @@ def user_prefix():
     return os.path.join(data, "lumora-indicator", "wineprefix")
 
 
+def probe(*args, env):
+    subprocess.run([harness.wine_binary(), harness.PROBE_EXE, *args], env=env, timeout=150,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 def main():
     prefix = user_prefix()
     if not os.path.isdir(os.path.join(prefix, "drive_c")):
@@ -40,18 +45,22 @@ def main():
     # Its own session, so that Ctrl+C reaches only this script, which then asks the program to
     # quit the way Windows would end its message loop: its shutdown still saves the settings.
     program = subprocess.Popen([harness.wine_binary(), harness.LUMORA_EXE], env=env, start_new_session=True)
-    print("lumora.exe is running; Ctrl+C ends it.")
+    code = 1
     try:
+        probe("wait-window", "Worker", "120000", env=env)
+        print("lumora.exe is running; Ctrl+C ends it.", flush=True)
         code = program.wait()
         print(f"lumora.exe ended with code {code}.")
     except KeyboardInterrupt:
         print("\nEnding lumora.exe...")
-        subprocess.run([harness.wine_binary(), harness.PROBE_EXE, "quit", "Worker"], env=env, timeout=30,
-                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Ctrl+C may come before the program has made its worker window, which receives the quit.
+        probe("wait-window", "Worker", "30000", env=env)
+        probe("quit", "Worker", env=env)
         try:
-            print(f"lumora.exe ended with code {program.wait(10)}.")
+            code = program.wait(30)
+            print(f"lumora.exe ended with code {code}.")
         except subprocess.TimeoutExpired:
-            pass
+            print("lumora.exe did not end when asked.")
     finally:
         harness.stop_wineserver(env)
         try:
@@ -60,7 +69,8 @@ def main():
             program.kill()
         if xvfb:
             xvfb.stop()
-    return 0
+    # The program's own exit code, so that a failed shutdown shows in `make run`'s status.
+    return code
 
 
 if __name__ == "__main__":
