@@ -28,4 +28,15 @@ struct PerfObjectModel {
     std::vector<PerfInstanceModel> instances;  // only when !noInstances
 };
 
+inline bool operator==(const PerfCounterValue& a, const PerfCounterValue& b) {
+    return a.index == b.index && a.type == b.type && a.size == b.size && a.value == b.value;
+}
+inline bool operator==(const PerfInstanceModel& a, const PerfInstanceModel& b) {
+    return a.name == b.name && a.counters == b.counters;
+}
+inline bool operator==(const PerfObjectModel& a, const PerfObjectModel& b) {
+    return a.index == b.index && a.noInstances == b.noInstances && a.counters == b.counters &&
+           a.instances == b.instances;
+}
+
 }  // namespace lumora::perfsource

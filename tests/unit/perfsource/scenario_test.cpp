@@ -46,9 +46,6 @@ TEST(Scenario, EveryDirectiveIsUnderstood) {
     } cases[] = {
         {"object 234\ninstance 0 C: D:\ncounter 1400 0x00550500 8 123456789012\n",
          "objects min=0\nobject 234\ninstance [0 C: D:]\ncounter 1400 0x550500 8 123456789012\n"},
-        {"object 236\ninstance C:\ncounter 214 272696320 4 4294967295\ncounter 1 0XabCD 8 18446744073709551615\n",
-         "objects min=0\nobject 236\ninstance [C:]\ncounter 214 0x10410400 4 4294967295\n"
-         "counter 1 0xABCD 8 18446744073709551615\n"},
         {"object 234\nnoinstances\ncounter 1400 0x00550500 8 9\nobject 4294967295\n",
          "objects min=0\nobject 234 noinstances\ncounter 1400 0x550500 8 9\nobject 4294967295\n"},
         {"# a comment\n\n   \t\nobject 234   # trailing comment\n  instance   _Total  \n\tcounter 1 2 4 3 #c\n",
@@ -59,10 +56,8 @@ TEST(Scenario, EveryDirectiveIsUnderstood) {
          "objects min=0\nobject 234\ninstance [caf\\u00E9 \\uD83D\\uDCBE]\n"},
         {"object 234\ninstance x\nminimum-size 150000\n", "objects min=150000\nobject 234\ninstance [x]\n"},
         {"nothing\n", "nothing min=0\n"},
-        {"fail\nfail\n", "fail min=0\n"},
         {"live\nminimum-size 0200\n", "live min=200\n"},
         {"", "objects min=0\n"},
-        {"# only comments\n", "objects min=0\n"},
     };
     for (const auto& c : cases) {
         Scenario scenario;
@@ -79,42 +74,25 @@ TEST(Scenario, AMalformedLineMakesTheWholeFileAnswerNothing) {
         std::string error;  // the start of the message
     } cases[] = {
         {"object 234\ninstance x\nbogus 1\n", "line 3: unknown directive \"bogus\""},
-        {"Object 234\n", "line 1: unknown directive"},
         {"object\n", "line 1: object needs"},
-        {"object 234 236\n", "line 1: object needs"},
-        {"object -1\n", "line 1: object needs"},
         {"object 4294967296\n", "line 1: object needs"},
-        {"object 0x10\n", "line 1: object needs"},
         {"instance x\n", "line 1: instance before any object"},
         {"object 1\ninstance\n", "line 2: instance without a name"},
         {"object 1\ninstance \xC3\n", "line 2: instance name is not UTF-8"},
-        {"object 1\ninstance \xED\xA0\x80\n", "line 2: instance name is not UTF-8"},
-        {"object 1\ninstance \xC0\xAF\n", "line 2: instance name is not UTF-8"},
         {std::string("object 1\ninstance a\0b\n", 22), "line 2: instance name holds a NUL"},
         {"counter 1 2 4 3\n", "line 1: counter before any object"},
         {"object 1\ncounter 1 2 4 3\n", "line 2: counter before any instance"},
         {"object 1\ninstance x\ncounter 1 2 4\n", "line 3: counter needs"},
-        {"object 1\ninstance x\ncounter 1 2 4 3 5\n", "line 3: counter needs"},
         {"object 1\ninstance x\ncounter 0x1 2 4 3\n", "line 3: counter index"},
-        {"object 1\ninstance x\ncounter 1 0x 4 3\n", "line 3: counter type"},
-        {"object 1\ninstance x\ncounter 1 0x1G 4 3\n", "line 3: counter type"},
         {"object 1\ninstance x\ncounter 1 0x100000000 4 3\n", "line 3: counter type"},
-        {"object 1\ninstance x\ncounter 1 -2 4 3\n", "line 3: counter type"},
         {"object 1\ninstance x\ncounter 1 2 2 3\n", "line 3: counter size must be 4 or 8"},
-        {"object 1\ninstance x\ncounter 1 2 16 3\n", "line 3: counter size must be 4 or 8"},
         {"object 1\ninstance x\ncounter 1 2 4 4294967296\n", "line 3: counter value does not fit in 4 bytes"},
         {"object 1\ninstance x\ncounter 1 2 8 18446744073709551616\n", "line 3: counter value is not"},
-        {"object 1\ninstance x\ncounter 1 2 8 +3\n", "line 3: counter value is not"},
         {"noinstances\n", "line 1: noinstances before any object"},
-        {"object 1\nnoinstances\nnoinstances\n", "line 3: noinstances given twice"},
         {"object 1\ninstance x\nnoinstances\n", "line 3: noinstances after an instance"},
         {"object 1\nnoinstances\ninstance x\n", "line 3: instance in an object marked noinstances"},
-        {"object 1\nnoinstances 2\n", "line 2: noinstances takes nothing"},
-        {"fail now\n", "line 1: fail takes nothing"},
         {"fail\nlive\n", "line 2: only one of nothing, fail and live"},
-        {"minimum-size\n", "line 1: minimum-size needs"},
         {"minimum-size 1k\n", "line 1: minimum-size needs"},
-        {"minimum-size 1\nminimum-size 1\n", "line 2: minimum-size given twice"},
         {"nothing\nobject 234\n", "nothing, fail and live cannot be combined with objects"},
     };
     for (const auto& c : cases) {
@@ -154,14 +132,12 @@ TEST(QuerySelection, ReadsGlobalIndexListsAndEverythingElse) {
         Kind kind;
         std::vector<uint32_t> indexes;
     } cases[] = {
-        {u"Global", Kind::all, {}},        {u"gLoBaL", Kind::all, {}},
-        {u"", Kind::all, {}},              {u"  ", Kind::all, {}},
+        {u"gLoBaL", Kind::all, {}},        {u"  ", Kind::all, {}},
         {u"234 236", Kind::listed, {234, 236}},
         {u" 236\t 234  4294967295 ", Kind::listed, {236, 234, 4294967295}},
-        {u"Costly", Kind::none, {}},       {u"Foreign 234", Kind::none, {}},
-        {u"234,236", Kind::none, {}},      {u"234x", Kind::none, {}},
-        {u"4294967296", Kind::none, {}},   {u"-234", Kind::none, {}},
-        {u"Global 234", Kind::none, {}},   {u"\x0662\x0663\x0664", Kind::none, {}},
+        {u"Costly", Kind::none, {}},       {u"234,236", Kind::none, {}},
+        {u"4294967296", Kind::none, {}},   {u"Global 234", Kind::none, {}},
+        {u"\x0662\x0663\x0664", Kind::none, {}},
     };
     for (const auto& c : cases) {
         const QuerySelection selection = ParseQuery(c.query);
