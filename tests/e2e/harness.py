@@ -3,12 +3,15 @@
 Every test gets a copy of one template Wine prefix (made once per test run by
 `python3 harness.py make-template`) and an Xvfb display of its own, and ends every process it
 started: the programs, the display and the prefix's wineserver. Nothing is ended by name.
+What another process does is awaited as an observable condition with a deadline, never slept for.
 
 Paths come from the environment that CTest sets (see CMakeLists.txt beside this file):
   LUMORA_WINDOWS_BUILD  the windows build folder (lumora.exe, tests/probe.exe, tests/lumora_perfsource.dll)
   LUMORA_E2E_WORK       where the template prefix and each test's folder live
 """
+import json
 import os
+import select
 import shutil
 import signal
 import struct
@@ -34,28 +37,17 @@ SCENARIO_WINDOWS_PATH = r"C:\lumora-test\scenario.txt"
 
 def wine_binary():
     # Debian's `wine` wrapper complains on every start when the 32-bit half is missing.
-    direct = "/usr/lib/wine/wine64"
-    return direct if os.path.exists(direct) else "wine"
+    return "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
 
 
 def wineserver_binary():
-    direct = "/usr/lib/wine/wineserver64"
-    return direct if os.path.exists(direct) else "wineserver"
+    return "/usr/lib/wine/wineserver64" if os.path.exists("/usr/lib/wine/wineserver64") else "wineserver"
 
 
 def base_env(prefix, display=None):
-    env = dict(os.environ)
-    env.update({
-        "WINEPREFIX": prefix,
-        "WINEDEBUG": "-all",
-        "WINEDLLOVERRIDES": "mscoree,mshtml=",
-        "WINEARCH": "win64",
-    })
-    if display is None:
-        env.pop("DISPLAY", None)
-    else:
-        env["DISPLAY"] = display
-    return env
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+    env.pop("DISPLAY", None)
+    return env if display is None else dict(env, DISPLAY=display)
 
 
 def windows_path(linux_path):
@@ -69,10 +61,8 @@ def run_to_files(args, env, timeout, out, err):
     process = subprocess.Popen(args, env=env, stdout=out, stderr=err, stdin=subprocess.DEVNULL)
     try:
         returncode = process.wait(timeout)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-        raise
+    finally:
+        end_process(process, 0)
     out.seek(0)
     err.seek(0)
     return subprocess.CompletedProcess(process.args, returncode, out.read(), err.read())
@@ -88,14 +78,8 @@ def run_checked(args, env, timeout, what):
 
 def register_counter_source(prefix, env, scenario=True):
     """Registers our performance provider in a prefix; without a scenario it serves live data."""
-    values = [
-        ("Library", PERFSOURCE_DLL and windows_path(PERFSOURCE_DLL)),
-        ("Open", "OpenPerfData"),
-        ("Collect", "CollectPerfData"),
-        ("Close", "ClosePerfData"),
-    ]
-    if scenario:
-        values.append(("Scenario", SCENARIO_WINDOWS_PATH))
+    values = [("Library", windows_path(PERFSOURCE_DLL)), ("Open", "OpenPerfData"), ("Collect", "CollectPerfData"),
+              ("Close", "ClosePerfData")] + ([("Scenario", SCENARIO_WINDOWS_PATH)] if scenario else [])
     for name, data in values:
         run_checked([wine_binary(), "reg", "add", PROVIDER_KEY, "/v", name, "/t", "REG_SZ", "/d", data, "/f"],
                     env, 60, f"reg add {name}")
@@ -103,8 +87,7 @@ def register_counter_source(prefix, env, scenario=True):
 
 def make_prefix(prefix, scenario=True):
     """A fresh prefix with the counter source registered; returns once the registry is on disk."""
-    if os.path.exists(prefix):
-        shutil.rmtree(prefix)
+    shutil.rmtree(prefix, ignore_errors=True)
     os.makedirs(os.path.dirname(prefix), exist_ok=True)
     env = base_env(prefix)
     run_checked([wine_binary(), "wineboot", "-i"], env, 180, "wineboot")
@@ -150,10 +133,7 @@ def copy_prefix(template, prefix):
     shared = os.path.join(template, "drive_c", "windows") + os.sep
 
     def copy(source, target):
-        if source.startswith(shared):
-            os.link(source, target)
-        else:
-            shutil.copy2(source, target)
+        (os.link if source.startswith(shared) else shutil.copy2)(source, target)
 
     # The server's lock file belongs to the template's own (already ended) server.
     shutil.copytree(template, prefix, symlinks=True, copy_function=copy,
@@ -179,7 +159,7 @@ def stop_wineserver(env):
         with open(os.path.join(env["WINEPREFIX"], "wineserver")) as f:
             name = f.read().strip()
     except OSError:
-        return
+        name = ""
     if name.startswith("wine-") and os.sep not in name:
         shutil.rmtree(os.path.join("/tmp", name), ignore_errors=True)
 
@@ -203,10 +183,10 @@ class Xvfb:
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)  # a Ctrl+C meant for the caller must not take the display away
         os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 20
-        while not number.endswith(b"\n") and time.monotonic() < deadline:
-            piece = os.read(read_end, 16)
+        number, deadline = b"", time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            ready = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))[0]
+            piece = os.read(read_end, 16) if ready else b""
             if not piece:
                 break
             number += piece
@@ -217,13 +197,8 @@ class Xvfb:
         self.display = ":" + number.decode().strip()
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        self.process.terminate()
+        end_process(self.process)
 
 
 class Session:
@@ -250,7 +225,6 @@ class Session:
         start_wineserver(self.env)
         self.launches = 0
 
-    # -- context management: everything this session started ends with it ---------------------
     def __enter__(self):
         return self
 
@@ -266,11 +240,7 @@ class Session:
                 process.terminate()
         stop_wineserver(self.env)
         for process in self.processes:
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
+            end_process(process)
         if self.xvfb:
             self.xvfb.stop()
 
@@ -284,7 +254,6 @@ class Session:
         except Exception as error:  # the screenshot must never hide the test's own failure
             print(f"no screenshot: {error}", file=sys.stderr)
 
-    # -- running programs ---------------------------------------------------------------------
     def _output_files(self, exe):
         """Each launch keeps its output in the test's folder, for the post-mortem."""
         self.launches += 1
@@ -307,6 +276,16 @@ class Session:
     def start_lumora(self, *args):
         return self.start(LUMORA_EXE, *args)
 
+    def wait_started(self, timeout=30):
+        """Returns lumora.exe's worker window once its message loop runs: every start-up step
+        (settings read and saved, Run value, device set) is then behind it, whatever their order."""
+        return self.probe_json("wait-loop", "Worker", str(timeout * 1000), timeout=timeout + 30)[0]
+
+    def quit_lumora(self, process, timeout=15):
+        """Ends lumora.exe the way its Exit command does and returns its exit code."""
+        self.probe("quit", "Worker")
+        return process.wait(timeout)
+
     def probe(self, *args, timeout=30):
         done = self.run(PROBE_EXE, *args, timeout=timeout)
         if done.returncode != 0:
@@ -314,10 +293,8 @@ class Session:
         return done.stdout
 
     def probe_json(self, *args, timeout=30):
-        import json
         return [json.loads(line) for line in self.probe(*args, timeout=timeout).splitlines() if line.strip()]
 
-    # -- files in the prefix ---------------------------------------------------------------------
     def drive_c(self, *parts):
         return os.path.join(self.prefix, "drive_c", *parts)
 
@@ -332,6 +309,15 @@ class Session:
         """Switches this prefix's counter source to this machine's real disks."""
         run_checked([wine_binary(), "reg", "delete", PROVIDER_KEY, "/v", "Scenario", "/f"],
                     self.env, 60, "reg delete Scenario")
+
+
+def end_process(process, grace=10):
+    """Waits up to grace seconds for a process that was asked to end, then kills it."""
+    try:
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
 
 
 def wait_until(condition, timeout, interval=0.1, what="condition"):

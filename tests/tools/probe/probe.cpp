@@ -3,6 +3,7 @@
 //
 //   windows [CLASS]                 top-level and message-only windows, one JSON object a line
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
+//   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
 //   click X Y [left|right|double]   moves the mouse there and clicks
 //   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
@@ -108,6 +109,52 @@ int WaitWindow(const wchar_t* wantedClass, long timeoutMs) {
         }
         if (::GetTickCount64() >= deadline) return Fail("no window of that class in time");
         ::Sleep(50);
+    }
+}
+
+struct Answer {
+    bool done = false;
+    LRESULT result = 0;
+};
+
+VOID CALLBACK KeepAnswer(HWND, UINT, ULONG_PTR context, LRESULT result) {
+    auto* answer = reinterpret_cast<Answer*>(context);
+    answer->done = true;
+    answer->result = result;
+}
+
+// Only the owner's message loop dispatches a posted message: a program still starting, even one
+// that waits for the answer to a message it sent, delivers sent messages alone. So the icon posted
+// here, new in this process and so unlike any posted before, comes back from WM_GETICON only once
+// the loop has run, and with it everything the program does before its loop.
+int WaitLoop(const wchar_t* wantedClass, long timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    std::vector<std::pair<HWND, bool>> windows;
+    while ((windows = FindWindows(wantedClass)).empty()) {
+        if (::GetTickCount64() >= deadline) return Fail("no window of that class in time");
+        ::Sleep(50);
+    }
+    const auto [window, messageOnly] = windows.front();
+    const lumora::CreatedIconHandle marker(::CopyIcon(::LoadIconW(nullptr, IDI_APPLICATION)));
+    const auto markerValue = reinterpret_cast<LRESULT>(marker.get());
+    if (!marker || !::PostMessageW(window, WM_SETICON, ICON_SMALL, markerValue)) return Fail("cannot post the icon");
+    for (;;) {
+        Answer answer;
+        if (!::SendMessageCallbackW(window, WM_GETICON, ICON_SMALL, 0, KeepAnswer, reinterpret_cast<ULONG_PTR>(&answer))) {
+            return Fail("the window went away");
+        }
+        while (!answer.done) {
+            if (::GetTickCount64() >= deadline) return Fail("its message loop did not run in time");
+            // The loop sleeps until a posted message or a timer comes, not a sent message: wake it.
+            ::PostMessageW(window, WM_NULL, 0, 0);
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // delivers the answer
+            ::Sleep(20);
+        }
+        if (answer.result == markerValue) {
+            PrintLine(WindowJson(window, messageOnly));
+            return 0;
+        }
     }
 }
 
@@ -304,6 +351,7 @@ int wmain(int argc, wchar_t** argv) {
 
     if (command == L"windows") return ListWindows(arg(2));
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
+    if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
     if (command == L"click" && argc >= 4) {
         return Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), arg(4));
