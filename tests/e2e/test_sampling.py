@@ -3,16 +3,12 @@ counter source: sampling_check.exe builds the devices as lumora.exe does and sam
 tick by tick while the scenario changes."""
 import json
 import os
-import re
 import unittest
 
 import harness
-from perfdata import scenario_text
+from perfdata import BULK, COUNTER, QUEUE, scenario_text
 
 SAMPLING_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "sampling_check.exe")
-QUEUE = 0x00550500
-BULK = 0x40020500
-COUNTER = 0x10410400
 PERFDISK_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\PerfDisk\Performance"
 
 
@@ -32,26 +28,18 @@ def disks(drive0, drive2, total, c, h, volume5):
     ]
 
 
-class SamplingSession:
-    def __init__(self, session):
-        self.session = session
-        # Wine takes a drive's label from this file at its root.
-        with open(session.drive_c(".windows-label"), "w") as f:
-            f.write("LumoraSys\n")
-
-    def run(self, steps, sleep_ms=0):
-        arguments = []
-        for number, text in enumerate(steps):
-            name = f"step{number}.txt"
-            with open(self.session.drive_c("lumora-test", name), "w", encoding="utf-8") as f:
-                f.write(text)
-            arguments.append("C:\\lumora-test\\" + name)
-        done = self.session.run(SAMPLING_CHECK_EXE, "ticks", harness.SCENARIO_WINDOWS_PATH, str(sleep_ms),
-                                *arguments, timeout=120)
-        if done.returncode != 0:
-            raise AssertionError(f"sampling_check failed ({done.returncode}): {done.stderr}")
-        lines = [json.loads(line) for line in done.stdout.splitlines() if line.strip()]
-        return lines[0]["devices"], lines[1:]
+def run_ticks(session, steps):
+    """Runs sampling_check over the scenario steps; returns its devices and one record per tick."""
+    arguments = []
+    for number, text in enumerate(steps):
+        with open(session.drive_c("lumora-test", f"step{number}.txt"), "w", encoding="utf-8") as f:
+            f.write(text)
+        arguments.append(f"C:\\lumora-test\\step{number}.txt")
+    done = session.run(SAMPLING_CHECK_EXE, "ticks", harness.SCENARIO_WINDOWS_PATH, "0", *arguments, timeout=120)
+    if done.returncode != 0:
+        raise AssertionError(f"sampling_check failed ({done.returncode}): {done.stderr}")
+    lines = [json.loads(line) for line in done.stdout.splitlines() if line.strip()]
+    return lines[0]["devices"], lines[1:]
 
 
 EXPECTED_DEVICES = [
@@ -64,19 +52,21 @@ EXPECTED_DEVICES = [
 ]
 
 
-class CounterSamplers(unittest.TestCase):
-    def test_devices_states_and_texts_follow_the_performance_data(self):
+class Samplers(unittest.TestCase):
+    def test_devices_states_and_texts_through_the_counters_and_through_the_driver(self):
         quiet = dict(drive0=dict(queue=10), drive2=dict(queue=20), total=dict(queue=30),
                      c=dict(queue=40, read_bytes=1_610_612_736, write_bytes=524_288_000),
                      h=dict(queue=50), volume5=dict(queue=60))
-        busy = dict(drive0=dict(queue=11, read_queue=5), drive2=dict(queue=20),
-                    total=dict(queue=31, write_queue=3),
-                    c=dict(queue=40, read_bytes=1_610_612_736, write_bytes=524_288_000),
-                    h=dict(queue=51, read_queue=2, write_queue=4), volume5=dict(queue=60))
-        with harness.Session("sampling-counters", with_display=False) as session:
-            devices, ticks = SamplingSession(session).run(
-                [scenario_text(disks(**quiet)), scenario_text(disks(**busy)), "fail\n",
-                 scenario_text(disks(**busy))])
+        busy = dict(quiet, drive0=dict(queue=11, read_queue=5), total=dict(queue=31, write_queue=3),
+                    h=dict(queue=51, read_queue=2, write_queue=4))
+        with harness.Session("sampling", with_display=False) as session:
+            with open(session.drive_c(".windows-label"), "w") as f:  # C:'s label, read as Wine's mount manager starts
+                f.write("LumoraSys\n")
+            devices, ticks = run_ticks(session, [scenario_text(disks(**quiet)), scenario_text(disks(**busy)),
+                                                 "fail\n", scenario_text(disks(**busy))])
+            session.run("reg", "add", PERFDISK_KEY, "/v", "Disable Performance Counters", "/t", "REG_DWORD",
+                        "/d", "1", "/f")
+            driver_devices, driver_ticks = run_ticks(session, [scenario_text(disks(**quiet))] * 3)
 
         self.assertEqual(devices, EXPECTED_DEVICES)
         self.assertEqual([tick["refreshed"] for tick in ticks], [True, True, False, True])
@@ -85,7 +75,6 @@ class CounterSamplers(unittest.TestCase):
         self.assertEqual(ticks[1]["states"], [0x50000, 0, 0x3, 0, 0x20004, 0],
                          "drive 2 and HarddiskVolume5 read their own (unchanged) counters")
         self.assertEqual(ticks[3]["states"], [0] * 6, "after a failed tick the totals are unchanged")
-
         c_text = ticks[1]["texts"][3]
         self.assertTrue(c_text.startswith("C:\\ - LumoraSys\r\nRead: 1.50 GB (1,610,612,736) "
                                           "\tWrite: 500 MB (524,288,000)\r\nRate KB/sec: "), c_text)
@@ -95,27 +84,16 @@ class CounterSamplers(unittest.TestCase):
         self.assertTrue(ticks[1]["texts"][0].startswith("Physical Drive 0 - \r\nRead: 0 bytes (0) \tWrite: 0 bytes (0)"))
         self.assertTrue(ticks[1]["texts"][2].startswith("All-In-One\r\nRead: 0 bytes (0)"))
 
-
-class DriverSamplers(unittest.TestCase):
-    def test_switched_off_counters_measure_through_the_driver(self):
-        steps = dict(drive0=dict(queue=10), drive2=dict(queue=20), total=dict(queue=30), c=dict(queue=40),
-                     h=dict(queue=50), volume5=dict(queue=60))
-        with harness.Session("sampling-driver", with_display=False) as session:
-            sampling = SamplingSession(session)  # the label file must precede Wine's mount manager
-            session.run("reg", "add", PERFDISK_KEY, "/v", "Disable Performance Counters", "/t", "REG_DWORD",
-                        "/d", "1", "/f")
-            devices, ticks = sampling.run([scenario_text(disks(**steps))] * 3)
-
-        self.assertEqual(devices, EXPECTED_DEVICES, "the devices are still found through the performance data")
+        # Switched-off counters: the devices are still found through the performance data, and Wine
+        # answers IOCTL_DISK_PERFORMANCE with an error: idle, zero totals.
+        self.assertEqual(driver_devices, EXPECTED_DEVICES)
         zero = "Data Read: 0 bytes (0) \tData Write: 0 bytes (0)"
-        for tick in ticks:
-            # Wine answers IOCTL_DISK_PERFORMANCE with an error: idle, zero totals.
+        for tick in driver_ticks:
             self.assertEqual(tick["states"], [0] * 6)
-            self.assertEqual(tick["texts"][0], "Physical Drive 0 - \r\n " + zero)
-            self.assertEqual(tick["texts"][2], "All-In-One\r\nPhysical Drive 0 - \r\n " + zero +
-                             "\r\nPhysical Drive 2 - \r\n " + zero + "\r\n")
-            self.assertEqual(tick["texts"][3], "C:\\ - LumoraSys \r\n " + zero)
-            self.assertEqual(tick["texts"][5], "HarddiskVolume5 \r\n " + zero)
+            self.assertEqual([tick["texts"][i] for i in (0, 2, 3, 5)], [
+                "Physical Drive 0 - \r\n " + zero,
+                "All-In-One\r\nPhysical Drive 0 - \r\n " + zero + "\r\nPhysical Drive 2 - \r\n " + zero + "\r\n",
+                "C:\\ - LumoraSys \r\n " + zero, "HarddiskVolume5 \r\n " + zero])
 
 
 if __name__ == "__main__":

@@ -1,8 +1,9 @@
 """settings.ini and the Run value as the running lumora.exe leaves them under Wine."""
 import os
 import re
-import stat
+import shutil
 import unittest
+from pathlib import Path
 
 import harness
 
@@ -13,8 +14,6 @@ FIRST_RUN_GLOBAL_SECTIONS = (
     b"UseKeyboardLedDirectAccess=No\r\nShowTrayIcon=Yes\r\nUseTrayLed=No\r\nShowIndicatorLabel=Yes\r\n"
     b"\r\n[Appearance]\r\nOpacity=255\r\nFrequency=30\r\nColorRead=65280\r\nColorWrite=255\r\n"
     b"ColorOff=8388608\r\nStatPageRefresh=Yes\r\n")
-# What may follow the two global sections: one section per device with its lamp's place.
-DEVICE_SECTIONS = re.compile(rb"(\r\n\[[^\r\n]+\]\r\nx=-?\d+\r\ny=-?\d+\r\nvisible=(Yes|No)\r\n)*\Z")
 
 
 def local_app_data(session, *parts):
@@ -26,196 +25,139 @@ def settings_path(session):
 
 
 def read_bytes(path):
-    with open(path, "rb") as f:
-        return f.read()
+    return Path(path).read_bytes()
 
 
 def write_settings(session, data):
-    path = settings_path(session)
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
-    return path
+    os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
+    Path(settings_path(session)).write_bytes(data)
 
 
 def run_value(session):
     return session.probe("regget", RUN_KEY, "lumora.exe").rstrip("\r\n")
 
 
-def quoted_command():
-    return 'REG_SZ "' + harness.windows_path(harness.LUMORA_EXE) + '" s'
+def quoted_command(exe=harness.LUMORA_EXE):
+    return 'REG_SZ "' + harness.windows_path(exe) + '" s'
 
 
-class Session(harness.Session):
-    def run_lumora_once(self, *args):
-        """Starts lumora.exe, waits for its worker window and ends it the way its Exit does."""
-        process = self.start_lumora(*args)
-        self.probe("wait-window", "Worker", "15000")
-        return process
+class SettingsFile(unittest.TestCase):
+    def run_once(self, session, exe=harness.LUMORA_EXE):
+        """Runs the program once; returns settings.ini as its start-up left it (None: no file)."""
+        process = session.start(exe, "s")
+        session.wait_started()
+        path = settings_path(session)
+        started = read_bytes(path) if os.path.isfile(path) else None
+        self.assertEqual(session.quit_lumora(process), 0)
+        return started
 
-    def quit_lumora(self, process):
-        self.probe("quit", "Worker")
-        return process.wait(15)
-
-
-class FirstRun(unittest.TestCase):
-    def test_creates_the_folder_and_writes_the_initial_values(self):
-        with Session("settings-first-run") as session:
+    def test_first_run_restart_hand_written_and_unversioned_files(self):
+        with harness.Session("settings-file") as session:
             session.write_scenario("object 234\ninstance 0 C:\ninstance _Total\n"
                                    "object 236\ninstance C:\ninstance _Total\n")
-            self.assertFalse(os.path.exists(local_app_data(session, "Lumora Indicator")))
-            process = session.run_lumora_once("s")
             path = settings_path(session)
-            # Written at start-up, before any lamp is saved.
-            self.assertEqual(read_bytes(path), FIRST_RUN_GLOBAL_SECTIONS)
-            self.assertEqual(run_value(session), quoted_command())
-            self.assertEqual(session.quit_lumora(process), 0)
-            final = read_bytes(path)
-            self.assertTrue(final.startswith(FIRST_RUN_GLOBAL_SECTIONS), final[:400])
+            self.assertFalse(os.path.exists(os.path.dirname(path)))
+            self.assertEqual(self.run_once(session), FIRST_RUN_GLOBAL_SECTIONS, "no lamp is saved at start-up")
+            first = read_bytes(path)
             # Every device's lamp is saved at exit, at its start position, in the order of the set.
-            self.assertRegex(final[len(FIRST_RUN_GLOBAL_SECTIONS):], re.compile(
-                rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
-                rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=Yes\r\n"
-                rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z"))
-            leftovers = [name for name in os.listdir(os.path.dirname(path)) if name != "settings.ini"]
-            self.assertEqual(leftovers, [], "no temporary file stays behind")
-
-    def test_start_with_windows_off_keeps_the_value_with_empty_data(self):
-        with Session("settings-run-off") as session:
-            write_settings(session, b"[General]\r\nversion=1.104\r\nStartWithWindows=0\r\n")
-            process = session.run_lumora_once("s")
-            self.assertEqual(run_value(session), "REG_SZ ")
-            self.assertEqual(session.quit_lumora(process), 0)
-
-            write_settings(session, b"[General]\r\nversion=1.104\r\nStartWithWindows=1\r\n")
-            process = session.run_lumora_once("s")
+            self.assertRegex(first, re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
+                                               rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
+                                               rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=Yes\r\n"
+                                               rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z"))
+            self.assertEqual(os.listdir(os.path.dirname(path)), ["settings.ini"], "no temporary file stays behind")
             self.assertEqual(run_value(session), quoted_command())
-            self.assertEqual(session.quit_lumora(process), 0)
 
+            # A restart (the hand-over event died with the first copy) keeps what the user changed,
+            # the place of the first lamp (Physical Drive 0) too.
+            edited = first
+            for old, new in ((b"Opacity=255", b"Opacity=128"), (b"UseTrayLed=No", b"UseTrayLed=Yes"),
+                             (b"StartWithWindows=1", b"StartWithWindows=0"),
+                             (b"x=2\r\ny=2\r\nvisible=Yes", b"x=300\r\ny=40\r\nvisible=No")):
+                edited = edited.replace(old, new, 1)
+            write_settings(session, edited)
+            self.run_once(session)
+            self.assertEqual(read_bytes(path), edited, "a lamp's place is loaded before it is saved")
+            self.assertEqual(run_value(session), "REG_SZ ", "Start with Windows off keeps the value, empty")
 
-class HandWrittenFiles(unittest.TestCase):
-    def test_a_versioned_file_is_read_as_written_and_its_own_lines_survive(self):
-        original = (b";my notes about this file\r\n"
-                    b"[appearance]\r\n"
-                    b"Opacity = 50\r\n"
-                    b"Frequency=20\r\n"
-                    b"ColorRead=123 ; my green\r\n"
-                    b"ColorRead=456\r\n"
-                    b"; keep me\r\n"
-                    b"[GENERAL]\r\n"
-                    b"Class=256\r\n"
-                    b"version=1.104\r\n"
-                    b"ShowTrayIcon=no\r\n"
-                    b"[Appearance]\r\n"
-                    b"Opacity=7\r\n")
-        with Session("settings-hand-written") as session:
-            path = write_settings(session, original)
-            process = session.run_lumora_once("s")
-            started = read_bytes(path)
+            # A versioned hand-written file, read by a copy that was moved and renamed.
+            renamed = session.drive_c("Program Files", "Lumora Test", "disk lamp.exe")
+            os.makedirs(os.path.dirname(renamed))
+            shutil.copy2(harness.LUMORA_EXE, renamed)
+            write_settings(session, b";my notes about this file\r\n[appearance]\r\nOpacity = 50\r\nFrequency=20\r\n"
+                                    b"ColorRead=123 ; my green\r\nColorRead=456\r\n; keep me\r\n[GENERAL]\r\n"
+                                    b"Class=256\r\nversion=1.104\r\nShowTrayIcon=no\r\n[Appearance]\r\nOpacity=7\r\n")
+            started = self.run_once(session, renamed)
             self.assertTrue(started.startswith(b";my notes about this file=\r\n"), started)
             self.assertIn(b"Frequency=50\r\n", started, "building the lamps saves the settings at start-up")
-            self.assertEqual(session.quit_lumora(process), 0)
             text = read_bytes(path).decode("latin-1")
             self.assertTrue(text.startswith(";my notes about this file=\r\n"), text)
             appearance = text.split("[appearance]\r\n", 1)[1].split("\r\n[", 1)[0]
-            self.assertIn("Opacity = 50\r\n", appearance, "a key with a blank is not Opacity")
-            self.assertIn("Frequency=50\r\n", appearance, "a stored 20 runs as 50")
-            self.assertIn("ColorRead=123 ; my green\r\nColorRead=456\r\n", appearance, "the last duplicate is the one")
-            self.assertIn("; keep me=\r\n", appearance)
-            self.assertIn("Opacity=255\r\n", appearance, "the missing key was added to the first section")
+            for line, why in (("Opacity = 50\r\n", "a key with a blank is not Opacity"),
+                              ("Frequency=50\r\n", "a stored 20 runs as 50"),
+                              ("ColorRead=123 ; my green\r\nColorRead=456\r\n", "the last duplicate is the one"),
+                              ("; keep me=\r\n", "a comment line is an entry"),
+                              ("Opacity=255\r\n", "the missing key was added to the first section")):
+                self.assertIn(line, appearance, why)
             general = text.split("[GENERAL]\r\n", 1)[1].split("\r\n[", 1)[0]
-            self.assertIn("Class=256\r\n", general)
-            self.assertIn("ShowTrayIcon=No\r\n", general)
-            self.assertIn("UseKeyboardLedDirectAccess=Yes\r\n", general, "missing: Yes")
+            for line in ("Class=256\r\n", "ShowTrayIcon=No\r\n", "UseKeyboardLedDirectAccess=Yes\r\n"):
+                self.assertIn(line, general)
             self.assertIn("\r\n[Appearance]\r\nOpacity=7\r\n", text, "the duplicate section is written back")
+            self.assertEqual(run_value(session), r'REG_SZ "C:\Program Files\Lumora Test\disk lamp.exe" s')
 
-    def test_files_without_version_mark_are_converted_at_once(self):
-        for stored, mode in (("0", "1"), ("1", "2"), ("2", "4"), ("3", "0")):
-            with self.subTest(stored=stored), Session("settings-convert-" + stored) as session:
-                path = write_settings(session, (
-                    "[General]\r\nClass=%s\r\n[Appearance]\r\nFrequency=700\r\nOpacity=10\r\n"
-                    "[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n" % stored).encode())
-                process = session.run_lumora_once("s")
-                text = read_bytes(path).decode("latin-1")
-                self.assertIn("\r\n[General]\r\nClass=%s\r\nversion=1.104\r\nStartWithWindows=1\r\n" % mode, text)
-                self.assertIn("[Appearance]\r\nFrequency=30\r\nOpacity=255\r\n", text)
-                self.assertIn("\r\n[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n", text)
-                self.assertEqual(session.quit_lumora(process), 0)
+            # A file without a version mark is converted and saved at once; its lamps keep their places.
+            write_settings(session, b"[General]\r\nClass=0\r\n[Appearance]\r\nFrequency=700\r\nOpacity=10\r\n"
+                                    b"[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n")
+            started = self.run_once(session).decode("latin-1")
+            self.assertIn("\r\n[General]\r\nClass=1\r\nversion=1.104\r\nStartWithWindows=1\r\n", started)
+            self.assertIn("[Appearance]\r\nFrequency=30\r\nOpacity=255\r\n", started)
+            self.assertIn("\r\n[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n", started)
 
-    def test_settings_persist_across_a_restart(self):
-        with Session("settings-restart") as session:
-            process = session.run_lumora_once("s")
-            self.assertEqual(session.quit_lumora(process), 0)
-            path = settings_path(session)
-            changed = read_bytes(path).replace(b"Opacity=255", b"Opacity=128").replace(b"UseTrayLed=No", b"UseTrayLed=Yes")
-            with open(path, "wb") as f:
-                f.write(changed)
-            process = session.run_lumora_once("s")
-            self.assertEqual(session.quit_lumora(process), 0)
-            again = read_bytes(path)
-            self.assertIn(b"Opacity=128\r\n", again)
-            self.assertIn(b"UseTrayLed=Yes\r\n", again)
-            self.assertTrue(again.startswith(b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\n"))
-
-
-class FaultsNeverCostTheSettings(unittest.TestCase):
-    def test_a_read_only_file_is_left_byte_for_byte(self):
-        original = b"[General]\r\nClass=0\r\n[Appearance]\r\nOpacity=10\r\n"  # no version: wants a rewrite
-        with Session("settings-read-only") as session:
-            path = write_settings(session, original)
-            os.chmod(path, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)
-            process = session.run_lumora_once("s")
-            self.assertEqual(session.quit_lumora(process), 0)
-            self.assertEqual(read_bytes(path), original)
-            self.assertEqual(os.listdir(os.path.dirname(path)), ["settings.ini"], "the temporary file is removed")
-
-    def test_a_file_of_random_bytes_neither_crashes_nor_stops_the_program(self):
+    def test_what_cannot_be_used_is_left_alone_and_the_program_runs_on_its_initial_values(self):
+        unversioned = b"[General]\r\nClass=0\r\n[Appearance]\r\nOpacity=10\r\n"  # wants a rewrite
         noise = bytes((i * 7919 + (i >> 3) * 104729) % 256 for i in range(20000)).replace(b"\x1a", b"\x1b")
-        with Session("settings-noise") as session:
-            path = write_settings(session, noise)
-            process = session.run_lumora_once("s")
-            self.assertEqual(session.quit_lumora(process), 0)
-            written = read_bytes(path)
-            self.assertIn(b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\n", written)
-            # Every line of the old file that was an entry is still there, with its bytes.
-            for line in noise.replace(b"\r\n", b"\n").split(b"\n"):
-                if line and not line.startswith(b"=") and not (line.startswith(b"[") and line.endswith(b"]")):
-                    self.assertIn(line, written)
-
-    def test_a_folder_where_the_file_should_be_is_left_alone(self):
-        with Session("settings-folder-in-the-way") as session:
+        with harness.Session("settings-faults") as session:
             path = settings_path(session)
-            os.makedirs(os.path.join(path, "inside"))
-            process = session.run_lumora_once("s")
-            self.assertEqual(run_value(session), quoted_command(), "runs on the initial values")
-            self.assertEqual(session.quit_lumora(process), 0)
-            self.assertTrue(os.path.isdir(os.path.join(path, "inside")))
-            self.assertEqual(os.listdir(os.path.dirname(path)), ["settings.ini"])
-
-    def test_a_missing_local_application_data_folder(self):
-        with Session("settings-no-local-app-data") as session:
             local = local_app_data(session)
-            if os.path.isdir(local):
-                harness.shutil.rmtree(local)
-            process = session.run_lumora_once("s")
-            self.assertEqual(session.quit_lumora(process), 0)
-            self.assertTrue(read_bytes(settings_path(session)).startswith(FIRST_RUN_GLOBAL_SECTIONS))
-
-    def test_local_application_data_that_is_a_file_leaves_the_program_on_its_defaults(self):
-        with Session("settings-local-app-data-is-a-file") as session:
-            # Wine links Documents to the real home folder; keep everything inside the prefix.
             documents = session.drive_c("users", "root", "Documents")
-            os.remove(documents)
-            os.makedirs(documents)
-            local = local_app_data(session)
-            harness.shutil.rmtree(local)
-            with open(local, "wb") as f:
-                f.write(b"not a folder")
-            process = session.run_lumora_once("s")
-            self.assertEqual(run_value(session), quoted_command(), "runs on the initial values")
-            self.assertEqual(session.quit_lumora(process), 0)
-            self.assertEqual(read_bytes(local), b"not a folder")
-            self.assertEqual(os.listdir(documents), [], "the folder was known, so no fallback is taken")
+
+            def read_only():
+                write_settings(session, unversioned)
+                os.chmod(path, 0o444)
+
+            def local_is_a_file():
+                os.remove(documents)  # Wine links Documents to the real home folder: keep to the prefix
+                os.makedirs(documents)
+                shutil.rmtree(local)
+                Path(local).write_bytes(b"not a folder")
+
+            def lost_entries():
+                written = read_bytes(path)
+                return [line for line in noise.replace(b"\r\n", b"\n").split(b"\n") if line not in written and
+                        line and not line.startswith(b"=") and not (line.startswith(b"[") and line.endswith(b"]"))]
+
+            folder = os.path.dirname(path)
+            cases = [  # how the prefix is spoilt, what is seen after the run, what must be seen
+                ("read-only file", read_only, lambda: (read_bytes(path), os.listdir(folder)),
+                 (unversioned, ["settings.ini"])),
+                ("random bytes", lambda: write_settings(session, noise),
+                 lambda: (b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\n" in read_bytes(path), lost_entries()),
+                 (True, [])),
+                ("folder in the way", lambda: os.makedirs(os.path.join(path, "inside")),
+                 lambda: (os.path.isdir(os.path.join(path, "inside")), os.listdir(folder)), (True, ["settings.ini"])),
+                ("no local application data", lambda: shutil.rmtree(local),
+                 lambda: read_bytes(path)[:len(FIRST_RUN_GLOBAL_SECTIONS)], FIRST_RUN_GLOBAL_SECTIONS),
+                ("local application data is a file", local_is_a_file,
+                 lambda: (read_bytes(local), os.listdir(documents)), (b"not a folder", [])),
+            ]
+            for name, spoil, seen, expected in cases:
+                with self.subTest(name):
+                    shutil.rmtree(folder, ignore_errors=True)
+                    spoil()
+                    session.run("reg", "delete", RUN_KEY, "/v", "lumora.exe", "/f")
+                    self.run_once(session)
+                    self.assertEqual(seen(), expected)
+                    self.assertEqual(run_value(session), quoted_command(), "runs on the initial values")
+
 
 if __name__ == "__main__":
     unittest.main()
