@@ -25,10 +25,13 @@ struct IniSection {
 std::u16string ToStoredForm(std::u16string_view text);
 
 // Splits file bytes into sections; section 0 is always present. CR LF and LF end a line, 0x1A
-// ends the file, and lines of any length are kept whole.
+// ends the file, and lines of any length are kept whole. Without a byte-order mark each byte is
+// one character; after a UTF-8, UTF-16 LE or UTF-16 BE mark the text is decoded, and every
+// character beyond U+00FF or that cannot be decoded is held as "?".
 std::vector<IniSection> ParseIniText(std::string_view bytes);
 
-// The file bytes for the named sections, lines ending in CR LF.
+// The file bytes for the named sections, lines ending in CR LF, never beginning with what would
+// read as a byte-order mark.
 std::string FormatIniText(const std::vector<IniSection>& sections);
 
 // Whether key=value reads back as the same entry (and not as a header or another key).
