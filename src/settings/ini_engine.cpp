@@ -58,6 +58,8 @@ bool CIniEx::Open(std::u16string_view path, bool saveOnClose, bool createIfMissi
     std::string bytes;
     const std::u16string fullPath(path);
     if (fullPath.empty() || !m_files.ReadWhole(fullPath, createIfMissing, bytes)) return false;
+    // Saves killed half-way leave their temporaries; nothing else would ever remove them.
+    m_files.RemoveSaveTemporaries(fullPath);
     m_sections = ParseIniText(bytes);
     m_path = fullPath;
     return true;

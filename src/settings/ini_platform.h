@@ -2,10 +2,17 @@
 // The few platform operations the INI engine needs: whole-file reading and replacing, and the
 // system's lowercase mapping. Win32 supplies the real ones; tests supply their own.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace lumora {
+
+// A replacement is written to "<path>.<process id>-<attempt>.tmp" beside the file and then moved
+// over it; a process that dies in between leaves that file behind.
+std::u16string SaveTemporaryPath(std::u16string_view path, uint32_t processId, uint32_t attempt);
+// Whether the candidate is exactly such a leftover of the file at path, and nothing else.
+bool IsSaveTemporaryPath(std::u16string_view path, std::u16string_view candidate);
 
 class SettingsFileAccess {
 public:
@@ -18,6 +25,10 @@ public:
     // Replaces the file's content with the bytes in one step. When this fails, the file on disk
     // is still exactly what it was before the call.
     virtual bool ReplaceWhole(const std::u16string& path, std::string_view bytes) = 0;
+
+    // Deletes the leftovers of replacements of this file that never finished (IsSaveTemporaryPath);
+    // no other file is touched.
+    virtual void RemoveSaveTemporaries(const std::u16string& path) = 0;
 };
 
 class CaseMapping {

@@ -28,10 +28,9 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
 }
 
 // A new, empty file beside the target, unique to this process; empty when none can be made.
-std::wstring CreateSiblingTemporary(const std::wstring& target, FileHandle& file) {
-    for (unsigned attempt = 0; attempt < 16; ++attempt) {
-        const std::wstring candidate = target + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                       std::to_wstring(attempt) + L".tmp";
+std::wstring CreateSiblingTemporary(const std::u16string& target, FileHandle& file) {
+    for (uint32_t attempt = 0; attempt < 16; ++attempt) {
+        const std::wstring candidate = SystemPath(SaveTemporaryPath(target, ::GetCurrentProcessId(), attempt));
         file.reset(::CreateFileW(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
         if (file) return candidate;
@@ -81,7 +80,7 @@ bool Win32SettingsFileAccess::ReplaceWhole(const std::u16string& path, std::stri
         return false;
     }
     FileHandle file;
-    const std::wstring temporary = CreateSiblingTemporary(target, file);
+    const std::wstring temporary = CreateSiblingTemporary(path, file);
     if (temporary.empty()) return false;
     const bool written = WriteAll(file.get(), bytes) && ::FlushFileBuffers(file.get());
     file.reset();
@@ -92,6 +91,20 @@ bool Win32SettingsFileAccess::ReplaceWhole(const std::u16string& path, std::stri
     }
     ::DeleteFileW(temporary.c_str());
     return false;
+}
+
+void Win32SettingsFileAccess::RemoveSaveTemporaries(const std::u16string& path) {
+    const std::u16string folder = path.substr(0, path.find_last_of(u"\\/") + 1);
+    WIN32_FIND_DATAW found{};
+    // The pattern only narrows the search (it also matches short names); each name is checked.
+    FindHandle search(::FindFirstFileW(SystemPath(path + u".*.tmp").c_str(), &found));
+    if (!search) return;
+    do {
+        const std::u16string candidate = folder + ToUtf16(found.cFileName);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsSaveTemporaryPath(path, candidate)) {
+            ::DeleteFileW(SystemPath(candidate).c_str());
+        }
+    } while (::FindNextFileW(search.get(), &found));
 }
 
 void Win32CaseMapping::Lower(std::u16string& text) const {

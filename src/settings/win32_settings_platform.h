@@ -16,6 +16,7 @@ class Win32SettingsFileAccess final : public SettingsFileAccess {
 public:
     bool ReadWhole(const std::u16string& path, bool createIfMissing, std::string& bytes) override;
     bool ReplaceWhole(const std::u16string& path, std::string_view bytes) override;
+    void RemoveSaveTemporaries(const std::u16string& path) override;
 };
 
 class Win32CaseMapping final : public CaseMapping {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -278,6 +279,22 @@ void CheckSettingsFileAccess(const std::wstring& root) {
     const std::string big(3 * 1024 * 1024, 'x');
     Check(access.ReplaceWhole(longPath, big) && access.ReadWhole(longPath, false, bytes) && bytes == big,
           "a long path and a large file");
+
+    // Leftovers of saves killed half-way go; every other file, and a folder of such a name, stays.
+    const std::wstring leftovers = folder + L"\\leftovers";
+    CFileSystemHelpers::CreatePath((leftovers + L"\\settings.ini.7-7.tmp").c_str());
+    for (const wchar_t* name : {L"settings.ini", L"settings.ini.1234-5.tmp", L"settings.ini.99-15.tmp",
+                                L"settings.ini.bak", L"notes.tmp", L"settings.ini.1-2.tmp.bak", L"settings.ini.x-1.tmp",
+                                L"other.ini.1-2.tmp"}) {
+        WriteWholeFile(leftovers + L"\\" + name, "x");
+    }
+    access.RemoveSaveTemporaries(ToUtf16((leftovers + L"\\settings.ini").c_str()));
+    std::vector<std::wstring> left = FolderListing(leftovers);
+    std::sort(left.begin(), left.end());
+    Check(left == std::vector<std::wstring>{L"notes.tmp", L"other.ini.1-2.tmp", L"settings.ini",
+                                            L"settings.ini.1-2.tmp.bak", L"settings.ini.7-7.tmp", L"settings.ini.bak",
+                                            L"settings.ini.x-1.tmp"},
+          "only the leftovers of interrupted saves are removed");
 
     Win32CaseMapping lower;
     std::u16string mixed = u"GENERAL \u00c9t\u00c9 Appearance";

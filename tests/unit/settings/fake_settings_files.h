@@ -11,7 +11,6 @@ namespace lumora::testing {
 class FakeSettingsFiles final : public SettingsFileAccess {
 public:
     bool ReadWhole(const std::u16string& path, bool createIfMissing, std::string& bytes) override {
-        ++reads;
         if (unreadable) return false;
         auto found = files.find(path);
         if (found == files.end()) {
@@ -27,11 +26,15 @@ public:
         files[path] = std::string(bytes);
         return true;
     }
+    void RemoveSaveTemporaries(const std::u16string& path) override {
+        for (auto file = files.begin(); file != files.end();) {
+            file = IsSaveTemporaryPath(path, file->first) ? files.erase(file) : std::next(file);
+        }
+    }
 
     std::map<std::u16string, std::string> files;
     bool unreadable = false;
     bool failWrites = false;
-    int reads = 0;
     int writes = 0;
 };
 
