@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 #include "settings/run_command.h"
@@ -12,6 +13,7 @@ namespace lumora {
 namespace {
 
 using testing::FakeSettingsFiles;
+using Record = std::vector<int64_t>;
 
 const std::u16string kPath = u"C:\\L\\Lumora Indicator\\settings.ini";
 
@@ -21,220 +23,154 @@ const char kFirstRunFile[] =
     "\r\n[Appearance]\r\nOpacity=255\r\nFrequency=30\r\nColorRead=65280\r\nColorWrite=255\r\n"
     "ColorOff=8388608\r\nStatPageRefresh=Yes\r\n";
 
-class RecordingBrushes final : public LampBrushes {
-public:
-    explicit RecordingBrushes(std::vector<std::array<uint32_t, 3>>& log) : m_log(log) {}
-    void Rebuild(uint32_t read, uint32_t write, uint32_t off) override { m_log.push_back({read, write, off}); }
+// The mode, then every stored field in the order of the file.
+Record RecordOf(int32_t mode, const CSettings& s) {
+    return {mode,     s.StartWithWindows, s.UseKeyboardLed, s.UseKeyboardLedDirectAccess, s.ShowTrayIcon,
+            s.UseTrayLed, s.ShowIndicatorLabel, s.Opacity, s.Frequency, s.ColorRead, s.ColorWrite, s.ColorOff,
+            s.StatPageRefresh};
+}
+const Record kInitial{2, 1, 0, 0, 1, 0, 1, 255, 30, 0x00FF00, 0x0000FF, 0x800000, 1};
+// What a versioned file without any further key reads as.
+const Record kFallback{1, 1, 0, 1, 1, 0, 1, 255, 50, 0x00FF00, 0x0000FF, 0x800000, 1};
 
-private:
-    std::vector<std::array<uint32_t, 3>>& m_log;
+Record With(Record record, size_t field, int64_t value) {
+    record[field] = value;
+    return record;
+}
+
+struct RecordingBrushes final : LampBrushes {
+    explicit RecordingBrushes(std::vector<Record>& log) : rebuilt(log) {}
+    void Rebuild(uint32_t read, uint32_t write, uint32_t off) override { rebuilt.push_back({read, write, off}); }
+    std::vector<Record>& rebuilt;
 };
 
-class RecordingPage final : public SettingsPageChecks {
-public:
+struct RecordingPage final : SettingsPageChecks {
     void SetCheck(int controlId, bool checked) override { checks[controlId] = checked; }
     void Enable(int controlId, bool enabled) override { enabled_[controlId] = enabled; }
-    std::map<int, bool> checks;
-    std::map<int, bool> enabled_;
+    std::map<int, bool> checks, enabled_;
 };
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    CIniEx& Open(const char* file) {
-        ini.reset();  // its last save must not land on the next file
-        if (file) files.files[kPath] = file;
+    // Opens the file (an empty one is what a first run creates) and loads the record from it.
+    Record Load(const std::string& file) {
+        files.files[kPath] = file;
         ini = std::make_unique<CIniEx>(4, files, caseMapping);
-        ini->Open(kPath, true, true, true);
-        return *ini;
+        ini->Open(kPath, false, true, true);
+        settings = std::make_unique<CSettings>();  // as at start-up: a conversion writes the initial values
+        EXPECT_TRUE(SerializeSettings(ini.get(), *settings, mode, true));
+        return RecordOf(mode, *settings);
     }
-    bool Load() { return SerializeSettings(ini.get(), settings, mode, true); }
-    std::string OnDisk() { return files.files[kPath]; }
 
     FakeSettingsFiles files;
     Latin1CaseMapping caseMapping;
     std::unique_ptr<CIniEx> ini;
-    CSettings settings;
+    std::unique_ptr<CSettings> settings;
     int32_t mode = 0;
 };
 
-TEST_F(SettingsStoreTest, AFirstRunWritesTheInitialValuesAndRunsOnLogicalDisks) {
-    Open(nullptr);
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(OnDisk(), kFirstRunFile);
-    EXPECT_EQ(mode, kIndicationLogical);
-    EXPECT_EQ(settings.Frequency, 30);
-    EXPECT_EQ(settings.UseKeyboardLedDirectAccess, 0);
-    EXPECT_EQ(files.writes, 1);
-
-    ASSERT_TRUE(SerializeSettings(ini.get(), settings, mode, false));
+TEST_F(SettingsStoreTest, AFirstRunWritesTheInitialValuesAndWithoutAFileNothingIsWritten) {
+    EXPECT_EQ(Load(""), kInitial);
+    EXPECT_EQ(files.files[kPath], kFirstRunFile);
+    ASSERT_TRUE(SerializeSettings(ini.get(), *settings, mode, false));
     EXPECT_EQ(files.writes, 2) << "from the first change on every save point writes";
-    EXPECT_EQ(OnDisk(), kFirstRunFile);
+    EXPECT_EQ(files.files[kPath], kFirstRunFile);
+
+    files.unreadable = true;
+    EXPECT_EQ(Load(""), With(kFallback, 0, 2)) << "without a file only the mode is converted";
+    EXPECT_EQ(files.writes, 2);
+    EXPECT_FALSE(SerializeSettings(nullptr, *settings, mode, true)) << "no engine, nothing done";
 }
 
-TEST_F(SettingsStoreTest, MissingKeysOfAVersionedFileTakeTheirFallbacks) {
-    Open("[General]\r\nversion=1.104\r\n");
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(mode, kIndicationPhysical);
-    EXPECT_EQ(settings.Frequency, 50);
-    EXPECT_EQ(settings.UseKeyboardLedDirectAccess, 1);
-    EXPECT_EQ(settings.Opacity, 255);
-    EXPECT_EQ(settings.ColorOff, 0x800000u);
-    EXPECT_EQ(settings.StartWithWindows, 1);
-    EXPECT_EQ(settings.ShowTrayIcon, 1);
-    EXPECT_EQ(settings.UseTrayLed, 0);
-    EXPECT_EQ(files.writes, 0) << "reading alone never writes";
-}
-
-TEST_F(SettingsStoreTest, FilesWithoutAVersionMarkAreConverted) {
-    struct Case {
-        const char* storedClass;
-        int32_t mode;
+TEST_F(SettingsStoreTest, VersionedFilesAreReadAsStoredAndOthersConvertedKeepingTheLampPlaces) {
+    const std::string versioned = "[General]\r\nversion=1.104\r\n";
+    const std::string lamp = "[Physical Drive 0]\r\nx=300\r\ny=40\r\n";
+    const auto unversioned = [&lamp](const std::string& classLine) {
+        return "[General]\r\n" + classLine + "[Appearance]\r\nOpacity=100\r\nFrequency=700\r\nColorOff=1\r\n" + lamp;
     };
-    const Case cases[] = {{"0", 1}, {"1", 2}, {"2", 4}, {"3", 0}, {"7", 7}, {"256", 256}, {nullptr, 2}};
-    for (const Case& c : cases) {
-        std::string file = "[General]\r\n";
-        if (c.storedClass) file += std::string("Class=") + c.storedClass + "\r\n";
-        file += "[Appearance]\r\nOpacity=100\r\nFrequency=700\r\nColorOff=1\r\n[Physical Drive 0]\r\nx=300\r\ny=40\r\n";
-        Open(file.c_str());
-        ASSERT_TRUE(Load());
-        EXPECT_EQ(mode, c.mode) << (c.storedClass ? c.storedClass : "no Class");
-        EXPECT_EQ(settings.Opacity, 255);
-        EXPECT_EQ(settings.Frequency, 30);
-        EXPECT_EQ(settings.ColorOff, 0x800000u);
-        EXPECT_EQ(ini->GetString(u"General", u"version", u""), u"1.104");
-        EXPECT_EQ(ini->GetInt(0, u"Physical Drive 0", u"x"), 300);
-        EXPECT_NE(OnDisk().find("[Physical Drive 0]\r\nx=300\r\ny=40\r\n"), std::string::npos);
-    }
-}
-
-TEST_F(SettingsStoreTest, AVersionedFileIsReadAsStored) {
-    Open("[general]\r\nClass=256\r\nversion=1.104\r\nStartWithWindows=0\r\nUseKeyboardLed=yes\r\n"
+    const struct {
+        std::string file;
+        Record expected;
+    } cases[] = {
+        {versioned, kFallback},
+        {versioned + "[Appearance]\r\nFrequency=21\r\n", With(kFallback, 8, 21)},
+        {versioned + "[Appearance]\r\nFrequency=0\r\n", With(kFallback, 8, 0)},
+        {"[general]\r\nClass=256\r\nversion=1.104\r\nStartWithWindows=0\r\nUseKeyboardLed=yes\r\n"
          "UseKeyboardLedDirectAccess=NO\r\nShowTrayIcon=1\r\nUseTrayLed=Yes\r\nShowIndicatorLabel=No\r\n"
          "[APPEARANCE]\r\nOpacity=300\r\nFrequency=20\r\nColorRead=-1\r\nColorWrite=16711935 ; magenta\r\n"
-         "ColorOff=0\r\nStatPageRefresh=No\r\n");
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(mode, 256);
-    EXPECT_EQ(settings.StartWithWindows, 0);
-    EXPECT_EQ(settings.UseKeyboardLed, 1);
-    EXPECT_EQ(settings.UseKeyboardLedDirectAccess, 0);
-    EXPECT_EQ(settings.ShowTrayIcon, 0) << "a stored 1 is not Yes";
-    EXPECT_EQ(settings.UseTrayLed, 1);
-    EXPECT_EQ(settings.ShowIndicatorLabel, 0);
-    EXPECT_EQ(settings.Opacity, 300) << "values are used as stored";
-    EXPECT_EQ(settings.Frequency, 50) << "a stored 20 is read as 50";
-    EXPECT_EQ(settings.ColorRead, 0xFFFFFFFFu);
-    EXPECT_EQ(settings.ColorWrite, 0xFF00FFu);
-    EXPECT_EQ(settings.StatPageRefresh, 0);
-    EXPECT_EQ(files.writes, 0);
-
-    for (const char* stored : {"21", "0"}) {
-        Open((std::string("[General]\r\nversion=1.104\r\n[Appearance]\r\nFrequency=") + stored + "\r\n").c_str());
-        Load();
-        EXPECT_EQ(settings.Frequency, std::stoi(stored));
+         "ColorOff=0\r\nStatPageRefresh=No\r\n",
+         {256, 0, 1, 0, 0, 1, 0, 300, 50, 0xFFFFFFFF, 0xFF00FF, 0, 0}},
+        {unversioned("Class=0\r\n"), With(kInitial, 0, 1)},    {unversioned("Class=1\r\n"), With(kInitial, 0, 2)},
+        {unversioned("Class=2\r\n"), With(kInitial, 0, 4)},    {unversioned("Class=3\r\n"), With(kInitial, 0, 0)},
+        {unversioned("Class=7\r\n"), With(kInitial, 0, 7)},    {unversioned("Class=256\r\n"), With(kInitial, 0, 256)},
+        {unversioned(""), With(kInitial, 0, 2)},
+    };
+    for (const auto& c : cases) {
+        const int writesBefore = files.writes;
+        EXPECT_EQ(Load(c.file), c.expected) << c.file;
+        const bool converted = c.file.find("version") == std::string::npos;
+        EXPECT_EQ(files.writes - writesBefore, converted ? 1 : 0) << c.file;
+        if (!converted) continue;
+        EXPECT_NE(files.files[kPath].find("\r\nversion=1.104\r\n"), std::string::npos);
+        EXPECT_NE(files.files[kPath].find(lamp), std::string::npos) << "the lamp's place survives";
     }
 }
 
-TEST_F(SettingsStoreTest, WithoutAFileEverythingTakesItsFallbackAndNothingIsWritten) {
-    files.unreadable = true;
-    Open(nullptr);
-    ASSERT_TRUE(Load());
-    EXPECT_EQ(mode, kIndicationLogical);
-    EXPECT_EQ(settings.Frequency, 50);
-    EXPECT_EQ(settings.UseKeyboardLedDirectAccess, 1);
-    EXPECT_EQ(files.writes, 0);
-    EXPECT_FALSE(SerializeSettings(nullptr, settings, mode, true)) << "no engine, nothing done";
-}
-
-TEST_F(SettingsStoreTest, LoadRebuildsTheBrushesAndSetsThePageChecks) {
-    std::vector<std::array<uint32_t, 3>> rebuilt;
-    settings.AttachBrushes(std::make_unique<RecordingBrushes>(rebuilt));
-    Open("[General]\r\nversion=1.104\r\nUseKeyboardLed=No\r\nUseKeyboardLedDirectAccess=Yes\r\nUseTrayLed=Yes\r\n"
+TEST_F(SettingsStoreTest, LoadAndDefaultAppearanceRebuildTheBrushesAndSetThePageChecks) {
+    Load("[General]\r\nversion=1.104\r\nUseKeyboardLed=No\r\nUseKeyboardLedDirectAccess=Yes\r\nUseTrayLed=Yes\r\n"
          "[Appearance]\r\nColorRead=1\r\nColorWrite=2\r\nColorOff=3\r\n");
-    Load();
-    ASSERT_EQ(rebuilt.size(), 1u);
-    EXPECT_EQ(rebuilt[0], (std::array<uint32_t, 3>{1, 2, 3}));
-
+    std::vector<Record> rebuilt;
+    settings->AttachBrushes(std::make_unique<RecordingBrushes>(rebuilt));
     RecordingPage page;
-    settings.Load(*ini, &page);
-    EXPECT_EQ(page.checks, (std::map<int, bool>{{kCheckUseKeyboardLed, false},
-                                                {kCheckUseKeyboardLedDirectAccess, true},
-                                                {kCheckShowTrayIcon, true},
-                                                {kCheckUseTrayLed, true},
+    settings->Load(*ini, &page);
+    EXPECT_EQ(page.checks, (std::map<int, bool>{{kCheckUseKeyboardLed, false}, {kCheckUseKeyboardLedDirectAccess, true},
+                                                {kCheckShowTrayIcon, true}, {kCheckUseTrayLed, true},
                                                 {kCheckShowIndicatorLabel, true}}));
     EXPECT_EQ(page.enabled_, (std::map<int, bool>{{kCheckUseKeyboardLedDirectAccess, false}}));
+
+    CSettings& s = *settings;
+    s.StartWithWindows = s.UseKeyboardLed = s.ShowTrayIcon = s.StatPageRefresh = s.UseTrayLed = 7;
+    s.ShowIndicatorLabel = s.Opacity = s.Frequency = 7;
+    s.ApplyDefaultAppearance();
+    EXPECT_EQ(RecordOf(0, s), (Record{0, 7, 0, 0, 7, 7, 7, 255, 50, 0x00FF00, 0x0000FF, 0xFF0000, 7}));
+    EXPECT_EQ(rebuilt, (std::vector<Record>{{1, 2, 3}, {0x00FF00, 0x0000FF, 0xFF0000}}));
 }
 
-TEST_F(SettingsStoreTest, DefaultAppearanceResetsOnlyItsOwnValues) {
-    std::vector<std::array<uint32_t, 3>> rebuilt;
-    settings.AttachBrushes(std::make_unique<RecordingBrushes>(rebuilt));
-    settings.Opacity = 10;
-    settings.Frequency = 700;
-    settings.ColorRead = settings.ColorWrite = settings.ColorOff = 7;
-    settings.UseKeyboardLed = settings.UseKeyboardLedDirectAccess = 1;
-    settings.StartWithWindows = 0;
-    settings.ShowTrayIcon = 0;
-    settings.UseTrayLed = 1;
-    settings.ShowIndicatorLabel = 0;
-    settings.StatPageRefresh = 0;
-    settings.ApplyDefaultAppearance();
-    EXPECT_EQ(settings.ColorRead, 0x00FF00u);
-    EXPECT_EQ(settings.ColorWrite, 0x0000FFu);
-    EXPECT_EQ(settings.ColorOff, 0xFF0000u);
-    EXPECT_EQ(settings.Opacity, 255);
-    EXPECT_EQ(settings.Frequency, 50);
-    EXPECT_EQ(settings.UseKeyboardLed, 0);
-    EXPECT_EQ(settings.UseKeyboardLedDirectAccess, 0);
-    EXPECT_EQ(settings.StartWithWindows + settings.ShowTrayIcon + settings.ShowIndicatorLabel, 0);
-    EXPECT_EQ(settings.UseTrayLed, 1);
-    EXPECT_EQ(settings.StatPageRefresh, 0);
-    ASSERT_EQ(rebuilt.size(), 1u);
-    EXPECT_EQ(rebuilt[0], (std::array<uint32_t, 3>{0x00FF00, 0x0000FF, 0xFF0000}));
-}
-
-class FakeFolders final : public SettingsFolders {
-public:
-    bool LocalAppData(std::u16string& folder) override { return Answer(localAppData, folder); }
-    bool Documents(std::u16string& folder) override { return Answer(documents, folder); }
-    std::u16string ModuleFolder() override { return moduleFolder; }
+struct FakeFolders final : SettingsFolders {
+    bool LocalAppData(std::u16string& folder) override { return !(folder = known[0]).empty(); }
+    bool Documents(std::u16string& folder) override { return !(folder = known[1]).empty(); }
+    std::u16string ModuleFolder() override { return known[2]; }
     bool CreatePath(const std::u16string& path) override {
         created.push_back(path);
         return true;
     }
-    static bool Answer(const std::u16string& known, std::u16string& folder) {
-        folder = known;
-        return !known.empty();
-    }
-    std::u16string localAppData, documents, moduleFolder;
+    std::array<std::u16string, 3> known;  // local application data, documents, the program's folder
     std::vector<std::u16string> created;
 };
 
 TEST_F(SettingsStoreTest, TheSettingsFileIsLookedForInThreeFolders) {
-    struct Case {
-        std::u16string localAppData, documents, moduleFolder;
+    const struct {
+        std::array<std::u16string, 3> known;
         std::u16string expectedPath;
-        bool createsFolder;
+    } cases[] = {
+        {{u"C:\\Local", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Local\\Lumora Indicator\\settings.ini"},
+        {{u"C:\\", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Lumora Indicator\\settings.ini"},
+        {{u"", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Docs\\Lumora Indicator\\settings.ini"},
+        {{u"", u"", u"C:\\Prog\\"}, u"C:\\Prog\\settings.ini"},
+        {{u"", u"", u""}, u""},
     };
-    const Case cases[] = {
-        {u"C:\\Local", u"C:\\Docs", u"C:\\Prog\\", u"C:\\Local\\Lumora Indicator\\settings.ini", true},
-        {u"C:\\", u"C:\\Docs", u"C:\\Prog\\", u"C:\\Lumora Indicator\\settings.ini", true},
-        {u"", u"C:\\Docs", u"C:\\Prog\\", u"C:\\Docs\\Lumora Indicator\\settings.ini", true},
-        {u"", u"", u"C:\\Prog\\", u"C:\\Prog\\settings.ini", false},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FakeFolders folders;
-        folders.localAppData = c.localAppData;
-        folders.documents = c.documents;
-        folders.moduleFolder = c.moduleFolder;
-        FakeSettingsFiles paths;
-        CIniEx engine(4, paths, caseMapping);
-        EXPECT_TRUE(OpenSettingsFile(engine, folders, u"Lumora Indicator", u"settings.ini", true, true, true));
+        folders.known = c.known;
+        CIniEx engine(4, files, caseMapping);
+        EXPECT_EQ(OpenSettingsFile(engine, folders, u"Lumora Indicator", u"settings.ini", true, true, true),
+                  !c.expectedPath.empty());
         EXPECT_EQ(engine.Path(), c.expectedPath);
-        EXPECT_EQ(folders.created.size(), c.createsFolder ? 1u : 0u);
+        const bool madeFolder = !(c.known[0] + c.known[1]).empty();
+        const std::u16string folder = c.expectedPath.substr(0, c.expectedPath.rfind(u'\\') + 1);
+        EXPECT_EQ(folders.created, std::vector<std::u16string>(madeFolder ? 1 : 0, folder));
     }
-    FakeFolders nowhere;
-    CIniEx engine(4, files, caseMapping);
-    EXPECT_FALSE(OpenSettingsFile(engine, nowhere, u"Lumora Indicator", u"settings.ini", true, true, true));
-    EXPECT_TRUE(files.files.empty()) << "no file is created relative to the working directory";
+    EXPECT_EQ(files.files.size(), 4u) << "no file is created relative to the working directory";
 }
 
 TEST(RunCommand, QuotesThePathOfTheRunningExecutable) {
