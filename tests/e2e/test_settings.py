@@ -1,4 +1,5 @@
-"""settings.ini and the Run value as the running lumora.exe leaves them under Wine."""
+"""settings.ini and the Run value as the running lumora.exe leaves them under Wine, and the
+single-instance hand-over that keeps a second copy from touching them."""
 import os
 import re
 import shutil
@@ -57,8 +58,16 @@ class SettingsFile(unittest.TestCase):
                                    "object 236\ninstance C:\ninstance _Total\n")
             path = settings_path(session)
             self.assertFalse(os.path.exists(os.path.dirname(path)))
-            self.assertEqual(self.run_once(session), FIRST_RUN_GLOBAL_SECTIONS, "no lamp is saved at start-up")
-            first = read_bytes(path)
+            process = session.start_lumora()
+            worker = session.wait_started()
+            self.assertEqual((worker["messageOnly"], worker["visible"]), (True, False), "a message-only worker")
+            self.assertEqual(read_bytes(path), FIRST_RUN_GLOBAL_SECTIONS, "no lamp is saved at start-up")
+            # A second copy wakes this one and leaves: it does not even get to recreate settings.ini.
+            os.remove(path)
+            self.assertEqual(session.run(harness.LUMORA_EXE, "s", timeout=30).returncode, 0)
+            self.assertFalse(os.path.exists(path), "the second copy did nothing but hand over")
+            self.assertEqual(session.quit_lumora(process), 0, "the first copy kept running")
+            first = read_bytes(path)  # rewritten whole at exit, since start-up changed the file
             # Every device's lamp is saved at exit, at its start position, in the order of the set.
             self.assertRegex(first, re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
                                                rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
