@@ -14,27 +14,46 @@ bool ReadAt(SnapshotView block, uint64_t offset, T& out) {
     return true;
 }
 
-// Visits the objects; `visit(position, object)` answers whether to go on.
+void CountSteps(SnapshotView block, uint64_t steps) {
+    if (block.steps) *block.steps += steps;
+}
+
+// A count is believed only as far as entries of at least `entrySize` bytes fit from `start` on,
+// so that no walk can take more steps than its bytes allow.
+uint64_t Believable(uint64_t count, SnapshotView block, uint64_t start, size_t entrySize) {
+    const uint64_t room = start < block.size ? (block.size - start) / entrySize : 0;
+    return count < room ? count : room;
+}
+
+// Visits the objects; `visit(object view, position, object)` answers whether to go on. The
+// object's view ends where its TotalByteLength does, so that the walks inside it cover each
+// byte of the block for one object only.
 template <typename Visit>
 void ForEachObject(SnapshotView block, Visit&& visit) {
     DataBlock header;
     if (!ReadAt(block, 0, header)) return;
     uint64_t position = header.headerLength;
-    for (uint32_t i = 0; i < header.numObjectTypes; ++i) {
+    const uint64_t count = Believable(header.numObjectTypes, block, position, sizeof(ObjectType));
+    for (uint64_t i = 0; i < count; ++i) {
         ObjectType object;
         if (!ReadAt(block, position, object)) return;
-        if (!visit(position, object)) return;
+        CountSteps(block, 1);
+        const uint64_t end = position + object.totalByteLength;
+        const SnapshotView inside{block.data, end < block.size ? static_cast<size_t>(end) : block.size, block.steps};
+        if (!visit(inside, position, object)) return;
         if (object.totalByteLength == 0) return;
-        position += object.totalByteLength;
+        position = end;
     }
 }
 
 template <typename Visit>
-void ForEachDefinition(SnapshotView block, uint64_t objectPosition, const ObjectType& object, Visit&& visit) {
-    uint64_t position = objectPosition + object.headerLength;
-    for (uint32_t i = 0; i < object.numCounters; ++i) {
+void ForEachDefinition(SnapshotView object, uint64_t objectPosition, const ObjectType& header, Visit&& visit) {
+    uint64_t position = objectPosition + header.headerLength;
+    const uint64_t count = Believable(header.numCounters, object, position, sizeof(CounterDefinition));
+    for (uint64_t i = 0; i < count; ++i) {
         CounterDefinition definition;
-        if (!ReadAt(block, position, definition)) return;
+        if (!ReadAt(object, position, definition)) return;
+        CountSteps(object, 1);
         if (!visit(position, definition)) return;
         if (definition.byteLength == 0) return;
         position += definition.byteLength;
@@ -45,15 +64,18 @@ void ForEachDefinition(SnapshotView block, uint64_t objectPosition, const Object
 // block cannot be read is visited with a null counter block and ends the walk, since the next
 // instance cannot be found either.
 template <typename Visit>
-void ForEachInstance(SnapshotView block, uint64_t objectPosition, const ObjectType& object, Visit&& visit) {
-    if (object.numInstances <= 0) return;
-    uint64_t position = objectPosition + object.definitionLength;
-    for (int32_t i = 0; i < object.numInstances; ++i) {
+void ForEachInstance(SnapshotView object, uint64_t objectPosition, const ObjectType& header, Visit&& visit) {
+    if (header.numInstances <= 0) return;
+    uint64_t position = objectPosition + header.definitionLength;
+    const uint64_t count = Believable(static_cast<uint64_t>(header.numInstances), object, position,
+                                      sizeof(InstanceDefinition) + sizeof(CounterBlock));
+    for (uint64_t i = 0; i < count; ++i) {
         InstanceDefinition instance;
-        if (!ReadAt(block, position, instance)) return;
+        if (!ReadAt(object, position, instance)) return;
+        CountSteps(object, 1);
         const uint64_t counterBlockPosition = position + instance.byteLength;
         CounterBlock counterBlock;
-        if (!ReadAt(block, counterBlockPosition, counterBlock)) {
+        if (!ReadAt(object, counterBlockPosition, counterBlock)) {
             visit(position, instance, counterBlockPosition, static_cast<const CounterBlock*>(nullptr));
             return;
         }
@@ -64,26 +86,30 @@ void ForEachInstance(SnapshotView block, uint64_t objectPosition, const ObjectTy
     }
 }
 
-// The name's units in the block, up to its NUL, the block's end or kMaxInstanceNameUnits.
-// Not readable (false) when not even one unit lies inside the block.
+// The name's units inside its instance (before the instance's counter block), up to its NUL,
+// that end or kMaxInstanceNameUnits. Not readable (false) when not even one unit fits there.
 struct NameSpan {
     uint64_t offset = 0;
     size_t units = 0;
+    uint64_t room = 0;  // units between the name's start and the end of its instance
 };
 
-bool FindName(SnapshotView block, uint64_t instancePosition, const InstanceDefinition& instance, NameSpan& name) {
+bool FindName(SnapshotView object, uint64_t instancePosition, const InstanceDefinition& instance, NameSpan& name) {
     const uint64_t start = instancePosition + instance.nameOffset;
-    if (start > block.size || block.size - start < sizeof(char16_t)) return false;
-    const uint64_t available = (block.size - start) / sizeof(char16_t);
-    const size_t limit = available < kMaxInstanceNameUnits ? static_cast<size_t>(available) : kMaxInstanceNameUnits;
+    const uint64_t instanceEnd = instancePosition + instance.byteLength;
+    const uint64_t end = instanceEnd < object.size ? instanceEnd : object.size;
+    if (start > end || end - start < sizeof(char16_t)) return false;
+    const uint64_t room = (end - start) / sizeof(char16_t);
+    const size_t limit = room < kMaxInstanceNameUnits ? static_cast<size_t>(room) : kMaxInstanceNameUnits;
     size_t units = 0;
     while (units < limit) {
         char16_t unit;
-        std::memcpy(&unit, block.data + start + units * sizeof(char16_t), sizeof(unit));
+        std::memcpy(&unit, object.data + start + units * sizeof(char16_t), sizeof(unit));
         if (unit == 0) break;
         ++units;
     }
-    name = {start, units};
+    CountSteps(object, units + 1);
+    name = {start, units, room};
     return true;
 }
 
@@ -114,12 +140,14 @@ bool NameMatches(SnapshotView block, const NameSpan& name, const InstanceSelecto
     return false;
 }
 
-bool FindFirstObject(SnapshotView block, uint32_t objectIndex, uint64_t& position, ObjectType& found) {
+bool FindFirstObject(SnapshotView block, uint32_t objectIndex, SnapshotView& inside, uint64_t& position,
+                     ObjectType& found) {
     bool have = false;
-    ForEachObject(block, [&](uint64_t objectPosition, const ObjectType& object) {
-        if (object.objectNameTitleIndex != objectIndex) return true;
+    ForEachObject(block, [&](SnapshotView object, uint64_t objectPosition, const ObjectType& header) {
+        if (header.objectNameTitleIndex != objectIndex) return true;
+        inside = object;
         position = objectPosition;
-        found = object;
+        found = header;
         have = true;
         return false;
     });
@@ -137,11 +165,11 @@ uint64_t ReadPerfTime100nSec(SnapshotView block) {
 CounterPosition FindCounter(SnapshotView block, uint32_t objectIndex, const InstanceSelector& selector,
                             uint32_t counterIndex, uint32_t counterType) {
     CounterPosition result;
-    ForEachObject(block, [&](uint64_t objectPosition, const ObjectType& object) {
-        if (object.objectNameTitleIndex != objectIndex || object.numInstances <= 0) return true;
+    ForEachObject(block, [&](SnapshotView object, uint64_t objectPosition, const ObjectType& header) {
+        if (header.objectNameTitleIndex != objectIndex || header.numInstances <= 0) return true;
         CounterDefinition counter{};
         bool haveCounter = false;
-        ForEachDefinition(block, objectPosition, object, [&](uint64_t, const CounterDefinition& definition) {
+        ForEachDefinition(object, objectPosition, header, [&](uint64_t, const CounterDefinition& definition) {
             if (definition.counterNameTitleIndex == counterIndex && definition.counterType == counterType &&
                 (definition.counterSize == 4 || definition.counterSize == 8)) {
                 counter = definition;
@@ -151,16 +179,16 @@ CounterPosition FindCounter(SnapshotView block, uint32_t objectIndex, const Inst
             return true;
         });
         if (!haveCounter) return true;
-        ForEachInstance(block, objectPosition, object,
+        ForEachInstance(object, objectPosition, header,
                         [&](uint64_t position, const InstanceDefinition& instance, uint64_t counterBlock,
                             const CounterBlock* readable) {
                             NameSpan name;
-                            if (!readable || !FindName(block, position, instance, name) ||
-                                !NameMatches(block, name, selector)) {
+                            if (!readable || !FindName(object, position, instance, name) ||
+                                !NameMatches(object, name, selector)) {
                                 return true;
                             }
                             const uint64_t at = counterBlock + counter.counterOffset;
-                            if (at > block.size || block.size - at < counter.counterSize) return true;
+                            if (at > object.size || object.size - at < counter.counterSize) return true;
                             result = {static_cast<uint32_t>(at), counter.counterSize};
                             return false;
                         });
@@ -181,24 +209,28 @@ uint64_t ReadCounter(SnapshotView block, CounterPosition position) {
 }
 
 uint32_t CountInstances(SnapshotView block, uint32_t objectIndex) {
+    SnapshotView object;
     uint64_t position;
-    ObjectType object;
-    if (!FindFirstObject(block, objectIndex, position, object)) return 0;
-    return object.numInstances > 0 ? static_cast<uint32_t>(object.numInstances) : 1;
+    ObjectType header;
+    if (!FindFirstObject(block, objectIndex, object, position, header)) return 0;
+    return header.numInstances > 0 ? static_cast<uint32_t>(header.numInstances) : 1;
 }
 
 uint32_t CollectInstanceNames(SnapshotView block, uint32_t objectIndex, std::vector<std::u16string>& names) {
+    SnapshotView object;
     uint64_t objectPosition;
-    ObjectType object;
-    if (!FindFirstObject(block, objectIndex, objectPosition, object)) return 0;
-    if (object.numInstances <= 0) return 1;
+    ObjectType header;
+    if (!FindFirstObject(block, objectIndex, object, objectPosition, header)) return 0;
+    if (header.numInstances <= 0) return 1;
     uint32_t appended = 0;
-    ForEachInstance(block, objectPosition, object,
+    ForEachInstance(object, objectPosition, header,
                     [&](uint64_t position, const InstanceDefinition& instance, uint64_t, const CounterBlock* readable) {
                         NameSpan name;
-                        if (readable && FindName(block, position, instance, name)) {
+                        if (readable && FindName(object, position, instance, name)) {
                             std::u16string text(name.units, u'\0');
-                            if (name.units) std::memcpy(text.data(), block.data + name.offset, name.units * sizeof(char16_t));
+                            if (name.units) {
+                                std::memcpy(text.data(), object.data + name.offset, name.units * sizeof(char16_t));
+                            }
                             names.push_back(std::move(text));
                             ++appended;
                         }
@@ -209,6 +241,7 @@ uint32_t CollectInstanceNames(SnapshotView block, uint32_t objectIndex, std::vec
 
 bool SameLayout(SnapshotView current, SnapshotView previous) {
     if (current.size != previous.size || (current.size && !previous.data)) return false;
+    if (current.size == 0) return true;
     // Everything below lies inside `current`, which has the size of `previous`.
     auto same = [&](uint64_t offset, size_t length) {
         return std::memcmp(current.data + offset, previous.data + offset, length) == 0;
@@ -219,15 +252,15 @@ bool SameLayout(SnapshotView current, SnapshotView previous) {
     // Of an object, the fields through its instance count; its clock changes every time.
     constexpr size_t kObjectLayout = offsetof(ObjectType, numInstances) + sizeof(int32_t);
     bool equal = true;
-    ForEachObject(current, [&](uint64_t objectPosition, const ObjectType& object) {
+    ForEachObject(current, [&](SnapshotView object, uint64_t objectPosition, const ObjectType& objectHeader) {
         equal = same(objectPosition, kObjectLayout);
         if (!equal) return false;
-        ForEachDefinition(current, objectPosition, object, [&](uint64_t position, const CounterDefinition&) {
+        ForEachDefinition(object, objectPosition, objectHeader, [&](uint64_t position, const CounterDefinition&) {
             equal = same(position, sizeof(CounterDefinition));
             return equal;
         });
         if (!equal) return false;
-        ForEachInstance(current, objectPosition, object,
+        ForEachInstance(object, objectPosition, objectHeader,
                         [&](uint64_t position, const InstanceDefinition& instance, uint64_t counterBlock,
                             const CounterBlock* readable) {
                             // Compared even when its counter block lies outside: its length
@@ -235,10 +268,9 @@ bool SameLayout(SnapshotView current, SnapshotView previous) {
                             equal = same(position, sizeof(InstanceDefinition)) &&
                                     (!readable || same(counterBlock, sizeof(CounterBlock)));
                             NameSpan name;
-                            if (equal && FindName(current, position, instance, name)) {
+                            if (equal && FindName(object, position, instance, name)) {
                                 // The unit that ended the name (its NUL) decides its length too.
-                                const uint64_t available = (current.size - name.offset) / sizeof(char16_t);
-                                const uint64_t units = name.units + 1 < available ? name.units + 1 : available;
+                                const uint64_t units = name.units + 1 < name.room ? name.units + 1 : name.room;
                                 equal = same(name.offset, static_cast<size_t>(units) * sizeof(char16_t));
                             }
                             return equal;

@@ -3,6 +3,12 @@
 // is untrusted input: every offset, length and count is checked against the bytes actually
 // returned, a step of zero ends that part of the walk (visiting the same entry again could not
 // change the answer), and broken data reads as "not found".
+//
+// The walk runs on the GUI thread every tick, so its work must stay linear in the block's size
+// whatever the block claims: an object's definitions, instances, names and values are looked
+// for only inside the object's own TotalByteLength, an instance's name only inside the
+// instance, and no count is believed beyond the entries its bytes can hold. A well-formed block
+// keeps all of these inside anyway.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +21,8 @@ namespace lumora::perf {
 struct SnapshotView {
     const uint8_t* data = nullptr;
     size_t size = 0;
+    // When set, counts every entry visited and every name unit read: the work a walk did.
+    uint64_t* steps = nullptr;
 };
 
 // How an instance name is compared with the text a sampler looks for.

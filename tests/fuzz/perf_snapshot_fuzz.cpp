@@ -1,46 +1,19 @@
 // Arbitrary bytes as performance-data snapshots: two blocks, one after the other, go through
 // the registry access, the device enumeration and every sampler's lookups. The remembered
-// counter positions must always give what a fresh walk of the current block gives.
+// counter positions must always give what a fresh walk of the current block gives, and no walk
+// may do more work than its block's bytes allow.
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/device_set.h"
 #include "sampling/counter_sampler.h"
-#include "sampling/perf_data_format.h"
-#include "sampling/registry_access.h"
-#include "sampling/text_format.h"
+#include "unit/sampling/sampling_fakes.h"
 
 namespace {
 
 using namespace lumora;
-
-class QueueOfBlocks : public PerfDataQuery {
-public:
-    uint32_t Query(uint8_t* buffer, uint32_t& size) override {
-        const std::vector<uint8_t>& block = blocks[current];
-        if (size < block.size()) return kErrorMoreData;
-        if (!block.empty()) std::memcpy(buffer, block.data(), block.size());
-        size = static_cast<uint32_t>(block.size());
-        return kErrorSuccess;
-    }
-    std::vector<std::vector<uint8_t>> blocks;
-    size_t current = 0;
-};
-
-class NoPerfDisk : public PerfDiskSetting {
-public:
-    bool ReadDisableCounters(uint32_t&) override { return false; }
-};
-
-class PlainText : public TextFormatter {
-public:
-    std::u16string FormatByteSize(int64_t bytes) override { return DecimalText(static_cast<uint64_t>(bytes)); }
-    std::u16string FormatKBSize(int64_t bytes) override { return DecimalText(static_cast<uint64_t>(bytes) / 1024); }
-    DigitGrouping Grouping() override { return ParseDigitGrouping(u"3;2;0", u","); }
-};
 
 void Check(bool condition) {
     if (!condition) __builtin_trap();
@@ -52,30 +25,22 @@ constexpr uint32_t kCounters[][2] = {
 };
 constexpr perf::NameMatch kMatches[] = {perf::NameMatch::prefix, perf::NameMatch::whole, perf::NameMatch::driveNumber};
 
-// Every name of both objects, plus the texts the samplers build, looked up both ways.
+// Each query both ways: through the registry access, which remembers where it found it, and by
+// a fresh walk that counts its steps.
 void CompareLookups(DirectRegistryAccess& access, const std::vector<uint8_t>& block,
-                    std::vector<CounterQuery>& queries, std::vector<std::u16string>& names) {
-    const perf::SnapshotView view{block.data(), block.size()};
-    size_t next = 0;
-    for (const std::u16string& name : names) {
-        for (uint32_t object : {perf::kPhysicalDiskObject, perf::kLogicalDiskObject}) {
-            for (const auto& counter : kCounters) {
-                for (perf::NameMatch match : kMatches) {
-                    if (next == queries.size()) queries.emplace_back();
-                    CounterQuery& query = queries[next++];
-                    query.objectIndex = object;
-                    query.instanceName = &name;
-                    query.match = match;
-                    query.counterIndex = counter[0];
-                    query.counterType = counter[1];
-                    const uint64_t remembered = access.ReadCounter(query);
-                    const uint64_t walked =
-                        perf::ReadCounter(view, perf::FindCounter(view, object, {name, match}, counter[0], counter[1]));
-                    Check(remembered == walked);
-                }
-            }
-        }
+                    std::vector<CounterQuery>& queries) {
+    uint64_t steps = 0;
+    const perf::SnapshotView view{block.data(), block.size(), &steps};
+    for (CounterQuery& query : queries) {
+        const uint64_t remembered = access.ReadCounter(query);
+        steps = 0;
+        const perf::CounterPosition position = perf::FindCounter(
+            view, query.objectIndex, {*query.instanceName, query.match}, query.counterIndex, query.counterType);
+        Check(remembered == perf::ReadCounter(view, position) && steps <= block.size());
     }
+    steps = 0;
+    perf::SameLayout(view, view);
+    Check(steps <= block.size());
 }
 
 }  // namespace
@@ -83,16 +48,14 @@ void CompareLookups(DirectRegistryAccess& access, const std::vector<uint8_t>& bl
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const size_t split = (static_cast<size_t>(data[0]) << 8 | data[1]) % (size - 1);
-    QueueOfBlocks query;
-    query.blocks.emplace_back(data + 2, data + 2 + split);
-    query.blocks.emplace_back(data + 2 + split, data + size);
-    NoPerfDisk perfDisk;
-    PlainText text;
+    const std::vector<uint8_t> blocks[] = {{data + 2, data + 2 + split}, {data + 2 + split, data + size}};
+    testing::FakePerfQuery query;
+    testing::FakePerfDisk perfDisk;
+    testing::FakeText text;
     DirectRegistryAccess access(query, perfDisk);
+    query.block = blocks[0];
 
-    g_deviceSetContext = {};
-    g_deviceSetContext.registry = &access;
-    g_deviceSetContext.text = &text;
+    g_deviceSetContext = {&access, nullptr, nullptr, &text};
     EnumDrives();
     CreateIndicators();
     for (auto& record : g_indicators) record->m_sampler->Open();
@@ -104,18 +67,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     access.GetInstanceNames(perf::kLogicalDiskObject, names);
     if (names.size() > 64) names.resize(64);
 
+    // Made once, so that the second block meets the positions the first one left.
     std::vector<CounterQuery> queries;
-    for (size_t round = 0; round < 2; ++round) {
-        query.current = round;
+    for (const std::u16string& name : names) {
+        for (uint32_t object : {perf::kPhysicalDiskObject, perf::kLogicalDiskObject}) {
+            for (const auto& counter : kCounters) {
+                for (perf::NameMatch match : kMatches) {
+                    queries.push_back({object, &name, match, counter[0], counter[1], 0, {}});
+                }
+            }
+        }
+    }
+    for (const std::vector<uint8_t>& block : blocks) {
+        query.block = block;
         Check(access.Refresh());
-        CompareLookups(access, query.blocks[round], queries, names);
+        CompareLookups(access, block, queries);
         access.GetInstanceCount(perf::kPhysicalDiskObject);
         for (auto& record : g_indicators) {
-            __performance_data& sampler = *record->m_sampler;
-            sampler.Update();
-            char16_t buffer[1024];
-            buffer[0] = 0;
-            sampler.WriteStatisticsText(buffer, 1024);
+            record->m_sampler->Update();
+            char16_t buffer[1024] = {};
+            record->m_sampler->WriteStatisticsText(buffer, 1024);
         }
     }
     for (auto& record : g_indicators) record->m_sampler->Close();
