@@ -24,7 +24,10 @@ constexpr char16_t kTotalInstance[] = u"_Total";
 constexpr char16_t kVolumeWithoutLetter[] = u"HarddiskVolume";
 
 // The drive number that leads a PhysicalDisk instance name ("0 C: D:", "1"); false for names
-// that do not start with one.
+// that do not start with one. The number must be written as the drive's path writes it, without
+// leading zeros: the counter sampler finds its instance again by those very digits, so a drive
+// taken from "01 C:" would look for "1" and read nothing but zeros. The system never writes
+// drive numbers that way, so such a name is no drive of ours.
 bool ParseDriveNumber(const std::u16string& name, uint32_t& number) {
     uint64_t value = 0;
     size_t digits = 0;
@@ -34,6 +37,7 @@ bool ParseDriveNumber(const std::u16string& name, uint32_t& number) {
         ++digits;
     }
     if (digits == 0 || (digits < name.size() && name[digits] != u' ')) return false;
+    if (digits > 1 && name[0] == u'0') return false;
     number = static_cast<uint32_t>(value);
     return true;
 }
