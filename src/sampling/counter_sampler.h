@@ -19,8 +19,6 @@ public:
     bool Open() override;
     bool Close() override;
 
-    const std::u16string& InstanceName() const { return m_instanceName; }
-
     // The same bound as the fixed buffer it replaces.
     static constexpr size_t kMaxInstanceNameUnits = 1023;
 

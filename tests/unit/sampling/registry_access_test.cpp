@@ -7,22 +7,18 @@
 namespace lumora {
 namespace {
 
-using testing::DiskCounters;
 using testing::DiskInstance;
 using testing::DiskObject;
-using testing::FakePerfDisk;
-using testing::FakePerfQuery;
 
 struct Access {
-    FakePerfQuery query;
-    FakePerfDisk perfDisk;
+    testing::FakePerfQuery query;
+    testing::FakePerfDisk perfDisk;
     DirectRegistryAccess access{query, perfDisk};
 };
 
-std::vector<uint8_t> Disks(uint64_t queue, std::u16string name = u"0 C:") {
-    return perfsource::WriteBlock({DiskObject(234, {DiskInstance(std::move(name), {queue}),
-                                                    DiskInstance(u"_Total", {queue * 2})})},
-                                  queue);
+std::vector<uint8_t> Disks(uint64_t queue) {
+    return perfsource::WriteBlock(
+        {DiskObject(234, {DiskInstance(u"0 C:", {queue}), DiskInstance(u"_Total", {queue * 2})})}, queue);
 }
 
 TEST(DirectRegistryAccess, GrowsTheSnapshotInStepsOf64KiBUntilTheDataFits) {
@@ -31,87 +27,58 @@ TEST(DirectRegistryAccess, GrowsTheSnapshotInStepsOf64KiBUntilTheDataFits) {
     a.query.minimumSize = 200000;
     ASSERT_TRUE(a.access.Refresh());
     EXPECT_EQ(a.query.offered, (std::vector<uint32_t>{65536, 131072, 196608, 262144}));
-    EXPECT_EQ(a.access.SnapshotCapacity(), 262144u);
     EXPECT_EQ(a.access.GetCounterValue(234, u"0 ", 1400, testing::kQueueType), 5u);
 
-    // The buffer is kept: the next tick offers it whole and allocates nothing.
     a.query.offered.clear();
     ASSERT_TRUE(a.access.Refresh());
-    EXPECT_EQ(a.query.offered, std::vector<uint32_t>{262144});
+    EXPECT_EQ(a.query.offered, std::vector<uint32_t>{262144}) << "the grown buffer is offered whole next time";
 }
 
 TEST(DirectRegistryAccess, AFailedQueryLeavesNothingToWalk) {
-    struct Case {
-        const char* what;
-        uint32_t failure;
-        size_t minimumSize;
-    };
-    const Case cases[] = {
-        {"an error other than more data", 5, 0},
-        {"a source that always wants more", 0, size_t{1} << 40},
-    };
-    for (const Case& c : cases) {
+    const std::pair<uint32_t, size_t> cases[] = {{5, 0}, {0, size_t{1} << 40}};  // an error; always more data
+    for (const auto& [failure, minimumSize] : cases) {
         Access a;
         a.query.block = Disks(5);
-        ASSERT_TRUE(a.access.Refresh()) << c.what;
-        a.query.failure = c.failure;
-        a.query.minimumSize = c.minimumSize;
-        EXPECT_FALSE(a.access.Refresh()) << c.what;
-        EXPECT_EQ(a.access.GetCounterValue(234, u"", 1400, testing::kQueueType), 0u) << c.what;
-        EXPECT_EQ(a.access.GetInstanceCount(234), 0u) << c.what;
-        EXPECT_EQ(a.access.GetPerfTime100nSec(), 0u) << c.what;
-        EXPECT_LE(a.access.SnapshotCapacity(), DirectRegistryAccess::kMaxSnapshotSize) << c.what;
+        ASSERT_TRUE(a.access.Refresh());
+        a.query.failure = failure;
+        a.query.minimumSize = minimumSize;
+        EXPECT_FALSE(a.access.Refresh()) << failure;
+        EXPECT_EQ(a.access.GetCounterValue(234, u"", 1400, testing::kQueueType), 0u) << failure;
+        EXPECT_EQ(a.access.GetInstanceCount(234), 0u) << failure;
+        EXPECT_EQ(a.access.GetPerfTime100nSec(), 0u) << failure;
+        EXPECT_LE(a.access.SnapshotCapacity(), DirectRegistryAccess::kMaxSnapshotSize) << failure;
 
         a.query.failure = 0;
         a.query.minimumSize = 0;
-        EXPECT_TRUE(a.access.Refresh()) << c.what << ": the next tick tries again";
-        EXPECT_EQ(a.access.GetInstanceCount(234), 2u) << c.what;
+        EXPECT_TRUE(a.access.Refresh()) << failure << ": the next tick tries again";
+        EXPECT_EQ(a.access.GetInstanceCount(234), 2u) << failure;
     }
     Access neverRead;
     EXPECT_EQ(neverRead.access.GetInstanceCount(234), 0u);
-    EXPECT_TRUE(neverRead.access.Release());
 }
 
+// A remembered position is walked for again whenever anything a walk reads, other than values,
+// has changed: in particular names and sizes that change nothing in the block's length.
 TEST(DirectRegistryAccess, RememberedPositionsFollowTheLayout) {
     Access a;
-    const std::u16string name = u"0";
-    CounterQuery query;
-    query.objectIndex = 234;
-    query.instanceName = &name;
-    query.match = perf::NameMatch::driveNumber;
-    query.counterIndex = 1400;
-    query.counterType = testing::kQueueType;
-
+    const std::u16string drive = u"0";
+    CounterQuery query{234, &drive, perf::NameMatch::driveNumber, 1400, testing::kQueueType, 0, {}};
     EXPECT_EQ(a.access.ReadCounter(query), 0u) << "no snapshot yet";
-    a.query.block = Disks(10);
-    ASSERT_TRUE(a.access.Refresh());
-    EXPECT_EQ(a.access.ReadCounter(query), 10u);
-    const uint64_t generation = a.access.LayoutGeneration();
-
-    a.query.block = Disks(11);
-    ASSERT_TRUE(a.access.Refresh());
-    EXPECT_EQ(a.access.LayoutGeneration(), generation) << "only values changed";
-    EXPECT_EQ(a.access.ReadCounter(query), 11u);
-
-    // Another disk in front: the same drive is now found elsewhere.
-    a.query.block = perfsource::WriteBlock(
-        {DiskObject(234, {DiskInstance(u"1 D:", {7}), DiskInstance(u"0 C:", {12}), DiskInstance(u"_Total", {19})})}, 0);
-    ASSERT_TRUE(a.access.Refresh());
-    EXPECT_NE(a.access.LayoutGeneration(), generation);
-    EXPECT_EQ(a.access.ReadCounter(query), 12u);
-}
-
-TEST(DirectRegistryAccess, KeepsTheCountersSwitchOnlyOnceItWasRead) {
-    Access a;
-    EXPECT_FALSE(a.access.ArePerformanceCountersDisabled());
-    EXPECT_FALSE(a.access.ArePerformanceCountersDisabled());
-    EXPECT_EQ(a.perfDisk.reads, 2) << "a missing value is asked again";
-    a.perfDisk.readable = true;
-    a.perfDisk.disableCounters = 1;
-    EXPECT_TRUE(a.access.ArePerformanceCountersDisabled());
-    a.perfDisk.disableCounters = 0;
-    EXPECT_TRUE(a.access.ArePerformanceCountersDisabled());
-    EXPECT_EQ(a.perfDisk.reads, 3);
+    const std::tuple<std::vector<std::u16string>, uint32_t, bool> steps[] = {  // instances, counter size, new layout
+        {{u"0 C:"}, 8, true},        {{u"0 C:"}, 8, false},  // only values changed
+        {{u"0 D:"}, 8, true},        {{u"0 D:x"}, 8, true},  // names of the same length in the block
+        {{u"0 D:x"}, 4, true},       {{u"1 E:", u"0 D:x"}, 4, true},  // another disk in front
+    };
+    for (uint64_t step = 1; step <= std::size(steps); ++step) {
+        const auto& [names, counterSize, newLayout] = steps[step - 1];
+        std::vector<perfsource::PerfInstanceModel> instances;
+        for (const auto& name : names) instances.push_back({name, {{1400, testing::kQueueType, counterSize, step}}});
+        a.query.block = perfsource::WriteBlock({DiskObject(234, instances)}, 0);
+        const uint64_t generation = a.access.LayoutGeneration();
+        ASSERT_TRUE(a.access.Refresh());
+        EXPECT_EQ(a.access.LayoutGeneration() != generation, newLayout) << "step " << step;
+        EXPECT_EQ(a.access.ReadCounter(query), step);
+    }
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/device_set.h"
+#include "sampling/perf_data_format.h"
 #include "sampling/registry_access.h"
 #include "sampling/sampler.h"
 #include "sampling/text_format.h"
@@ -17,31 +17,26 @@ namespace lumora::testing {
 
 // Serves `block` like RegQueryValueExW(HKEY_PERFORMANCE_DATA): "more data" while the offered
 // buffer is smaller than the block (or than `minimumSize`), or `failure` when set.
-class FakePerfQuery : public PerfDataQuery {
-public:
+struct FakePerfQuery : PerfDataQuery {
     uint32_t Query(uint8_t* buffer, uint32_t& size) override {
         offered.push_back(size);
         if (failure) return failure;
-        const size_t needed = block.size() > minimumSize ? block.size() : minimumSize;
-        if (size < needed) return kErrorMoreData;
+        if (size < block.size() || size < minimumSize) return kErrorMoreData;
         if (!block.empty()) std::memcpy(buffer, block.data(), block.size());
         size = static_cast<uint32_t>(block.size());
         return kErrorSuccess;
     }
-
     std::vector<uint8_t> block;
     size_t minimumSize = 0;
     uint32_t failure = 0;
     std::vector<uint32_t> offered;
 };
 
-class FakePerfDisk : public PerfDiskSetting {
-public:
+struct FakePerfDisk : PerfDiskSetting {
     bool ReadDisableCounters(uint32_t& value) override {
         ++reads;
-        if (!readable) return false;
         value = disableCounters;
-        return true;
+        return readable;
     }
     bool readable = false;
     uint32_t disableCounters = 0;
@@ -49,51 +44,37 @@ public:
 };
 
 // Sizes as "<n> B" and "<n/1024> KB", grouping by three with a comma.
-class FakeText : public TextFormatter {
-public:
+struct FakeText : TextFormatter {
     std::u16string FormatByteSize(int64_t bytes) override { return DecimalText(static_cast<uint64_t>(bytes)) + u" B"; }
-    std::u16string FormatKBSize(int64_t bytes) override {
-        return DecimalText(static_cast<uint64_t>(bytes) / 1024) + u" KB";
-    }
+    std::u16string FormatKBSize(int64_t n) override { return DecimalText(static_cast<uint64_t>(n) / 1024) + u" KB"; }
     DigitGrouping Grouping() override { return ParseDigitGrouping(u"3;0", u","); }
 };
 
 // Disks by path; a path that is missing cannot be opened, one marked failing answers no counters.
-class FakeDisks : public DiskDevices {
-public:
+struct FakeDisks : DiskDevices {
     struct Disk {
         DiskPerformance performance;
         bool fails = false;
     };
-    class Device : public DiskDevice {
-    public:
-        Device(FakeDisks& owner, std::u16string path) : m_owner(owner), m_path(std::move(path)) {}
-        ~Device() override { --m_owner.openHandles; }
+    struct Device : DiskDevice {
+        Device(FakeDisks& o, std::u16string p) : owner(o), path(std::move(p)) { ++owner.openHandles; }
+        ~Device() override { --owner.openHandles; }
         bool QueryPerformance(DiskPerformance& performance) override {
-            Disk& disk = m_owner.disks[m_path];
-            if (disk.fails) return false;
-            performance = disk.performance;
-            return true;
+            if (!owner.disks[path].fails) performance = owner.disks[path].performance;
+            return !owner.disks[path].fails;
         }
-
-    private:
-        FakeDisks& m_owner;
-        std::u16string m_path;
+        FakeDisks& owner;
+        std::u16string path;
     };
-
     std::unique_ptr<DiskDevice> Open(const std::u16string& path) override {
-        if (!disks.count(path)) return nullptr;
-        ++openHandles;
-        return std::make_unique<Device>(*this, path);
+        return disks.count(path) ? std::make_unique<Device>(*this, path) : nullptr;
     }
-
     std::map<std::u16string, Disk> disks;
     int openHandles = 0;
 };
 
-inline constexpr uint32_t kQueueType = 0x00550500;
-inline constexpr uint32_t kBulkType = 0x40020500;
-inline constexpr uint32_t kCountType = 0x10410400;
+inline constexpr uint32_t kQueueType = perf::kCounter100nsQueueLen;
+inline constexpr uint32_t kCountType = perf::kCounterCounter;
 
 // The counters a counter sampler reads, in one instance.
 struct DiskCounters {
@@ -101,13 +82,10 @@ struct DiskCounters {
 };
 
 inline perfsource::PerfInstanceModel DiskInstance(std::u16string name, const DiskCounters& c) {
+    constexpr uint32_t kBulk = perf::kAverageBulk;
     return {std::move(name),
-            {{1400, kQueueType, 8, c.queue},
-             {226, kBulkType, 8, c.readBytes},
-             {228, kBulkType, 8, c.writeBytes},
-             {214, kCountType, 4, c.reads},
-             {216, kCountType, 4, c.writes},
-             {1402, kQueueType, 8, c.readQueue},
+            {{1400, kQueueType, 8, c.queue}, {226, kBulk, 8, c.readBytes}, {228, kBulk, 8, c.writeBytes},
+             {214, kCountType, 4, c.reads}, {216, kCountType, 4, c.writes}, {1402, kQueueType, 8, c.readQueue},
              {1404, kQueueType, 8, c.writeQueue}}};
 }
 
