@@ -5,51 +5,38 @@
 namespace lumora {
 namespace {
 
-TEST(TraceLog, SwitchedOffWritesNothingAndFunctionLogStillSucceeds) {
-    TraceLog trace;
-    trace.Trace(u"Starting instance.");
-    trace.TraceValue(42);
-    EXPECT_FALSE(trace.IsOpen());
-
-    FunctionLog log;
-    EXPECT_FALSE(log.HasDestination());
-    EXPECT_TRUE(log.LogEnter(u"CreatePath"));
-    EXPECT_TRUE(log.LogFailed(u"CreatePath"));
-    EXPECT_TRUE(log.LogValue(0xdeadbeef));
-
-    // The program's own channels never get an output.
-    EXPECT_FALSE(g_trace.IsOpen());
-    EXPECT_FALSE(g_log.HasDestination());
-}
-
-TEST(TraceLog, AssemblesLinesFromPartsValuesAndText) {
+// Both channels stay switched off in the program: calls without an output must still work and
+// write nothing; an output attached while debugging gets exactly these lines.
+TEST(TraceLog, AssemblesLinesFromPartsValuesAndTextOnceItHasASink) {
     std::u16string written;
     TraceLog trace;
-    trace.AttachSink([&](std::u16string_view text) { written += text; });
-    trace.Trace(u"EnumDrives");
-    trace.TracePart(u"Enumed instance: ");
-    trace.Trace(u"0 C:");
-    trace.TracePart(u"registerClassEx atom = ");
-    trace.TraceValue(49321);
-    trace.TraceText("\n");
+    for (bool attached : {false, true}) {
+        if (attached) trace.AttachSink([&](std::u16string_view text) { written += text; });
+        EXPECT_EQ(trace.IsOpen(), attached);
+        trace.Trace(u"EnumDrives");
+        trace.TracePart(u"Enumed instance: ");
+        trace.Trace(u"0 C:");
+        trace.TracePart(u"registerClassEx atom = ");
+        trace.TraceValue(49321);
+        trace.TraceText("\n");
+    }
     EXPECT_EQ(written, u"EnumDrives\r\nEnumed instance: 0 C:\r\nregisterClassEx atom = 49321\n");
+    EXPECT_FALSE(g_trace.IsOpen()) << "the program's own trace never gets an output";
 }
 
-TEST(FunctionLog, FormatsEachEntryWhenGivenAFolder) {
+TEST(FunctionLog, FormatsEachEntryOnlyWhenGivenAFolder) {
     std::u16string written;
     FunctionLog log;
-    log.SetDestination(u"C:\\logs", u"log.txt", [&](std::u16string_view text) { written += text; });
-    log.LogEnter(u"CopyFile");
-    log.LogValue(0x1A);
-    log.LogFailed(u"CopyFile");
-    log.LogExit(u"CopyFile");
-    log.LogText(u"as is");
+    for (const char16_t* folder : {u"", u"C:\\logs"}) {  // an empty folder, as in the program: no destination
+        log.SetDestination(folder, u"log.txt", [&](std::u16string_view text) { written += text; });
+        EXPECT_TRUE(log.LogEnter(u"CopyFile"));
+        EXPECT_TRUE(log.LogValue(0x1A));
+        EXPECT_TRUE(log.LogFailed(u"CopyFile"));
+        EXPECT_TRUE(log.LogExit(u"CopyFile"));
+        EXPECT_TRUE(log.LogText(u"as is"));
+    }
     EXPECT_EQ(written, u"entering CopyFile\n0000001a\nCopyFile failed\nexiting CopyFile\nas is");
-
-    log.SetDestination(u"", u"log.txt", [&](std::u16string_view text) { written += text; });
-    written.clear();
-    log.LogEnter(u"CopyFile");
-    EXPECT_EQ(written, u"") << "an empty folder means no destination";
+    EXPECT_FALSE(g_log.HasDestination()) << "the program's own log never gets a folder";
 }
 
 }  // namespace
