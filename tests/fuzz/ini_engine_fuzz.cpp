@@ -58,7 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::u16string key = first == sections.end() ? u"" : first->entries.front().key;
         const std::u16string value = ini.GetString(name, key, u"");
         ini.GetInt(0, name, key);
-        ini.GetBool(true, name, key);
         ini.SetString(name, u"copied", value);
         ini.SetString(name, key, value + u";note");
         ini.SetString(u"Logical Disk \u0414 " + value, u"x", key);

@@ -16,11 +16,11 @@ const std::u16string kPath = u"C:\\L\\settings.ini";
 
 class IniEngineTest : public ::testing::Test {
 protected:
-    CIniEx& Open(const std::string& bytes, bool saveOnClose = true) {
+    CIniEx& Open(const std::string& bytes, bool saveOnClose = true, bool ignoreCase = true) {
         ini.reset();  // its own save must not land on the next file
         files.files[kPath] = bytes;
         ini = std::make_unique<CIniEx>(4, files, caseMapping);
-        EXPECT_TRUE(ini->Open(kPath, saveOnClose, true, true));
+        EXPECT_TRUE(ini->Open(kPath, saveOnClose, true, ignoreCase));
         return *ini;
     }
     std::string& OnDisk() { return files.files[kPath]; }
@@ -77,12 +77,11 @@ TEST_F(IniEngineTest, TypedGettersFollowTheStoredText) {
         int32_t asInt;
         bool asBool;
     } cases[] = {
-        {"-100", -100, false},           {"2147483647", INT_MAX, false},  {"2147483648", INT_MAX, false},
-        {"-2147483648", INT_MIN, false}, {"-2147483649", INT_MIN, false}, {"99999999999999999999999", INT_MAX, false},
+        {"2147483647", INT_MAX, false},  {"2147483648", INT_MAX, false},  {"-2147483648", INT_MIN, false},
+        {"-2147483649", INT_MIN, false}, {"99999999999999999999999", INT_MAX, false},
         {"  +12abc", 12, false},         {"\t-7", -7, false},             {"abc", 0, false},
-        {"", 0, false},                  {"50;note", 50, false},          {"Yes", 0, true},
-        {"yES", 0, true},                {"Yes;note", 0, true},           {"Yes ", 0, false},
-        {"1", 1, false},                 {"No", 0, false},
+        {"", 0, false},                  {"50;note", 50, false},          {"yES", 0, true},
+        {"Yes;note", 0, true},           {"Yes ", 0, false},              {"1", 1, false},
     };
     for (const auto& c : cases) {
         Open("[A]\nk=" + c.value + "\n");
@@ -90,10 +89,6 @@ TEST_F(IniEngineTest, TypedGettersFollowTheStoredText) {
         EXPECT_EQ(ini->GetBool(true, u"A", u"k"), c.asBool) << c.value;
         EXPECT_EQ(ini->GetBool(false, u"A", u"k"), c.asBool) << c.value;
     }
-    EXPECT_EQ(ini->GetInt(-5, u"A", u"missing"), -5);
-    EXPECT_EQ(ini->GetInt(-5, u"Missing", u"k"), -5);
-    EXPECT_TRUE(ini->GetBool(true, u"A", u"missing"));
-    EXPECT_FALSE(ini->GetBool(false, u"A", u"missing"));
 }
 
 TEST_F(IniEngineTest, WritingBackKeepsEveryLineItDoesNotOwnAndStoresOnlyWhatReadsBack) {
@@ -113,7 +108,6 @@ TEST_F(IniEngineTest, WritingBackKeepsEveryLineItDoesNotOwnAndStoresOnlyWhatRead
                         "label=caf\xE9 \?\?next\?\r\nempty=\r\n");
     Open(OnDisk()).SetInt(11, cyrillic, u"n");
     EXPECT_EQ(ini->GetInt(0, u"logical disk c: (\u0434?\?\?)", u"N"), 11) << "the name finds its own section";
-    EXPECT_EQ(ini->GetString(u"C", u"long", u"").size(), big.size());
     ASSERT_TRUE(ini->Save());
     EXPECT_EQ(OnDisk().find("n=-100"), std::string::npos) << "the section is updated, not duplicated";
 
@@ -167,22 +161,17 @@ TEST_F(IniEngineTest, WithoutAFileGettersGiveDefaultsAndNothingIsWritten) {
     EXPECT_TRUE(ini->Save());
 
     files.unreadable = false;
-    const std::u16string missing = u"C:\\missing.ini";
-    EXPECT_FALSE(ini->Open(missing, true, false, true)) << "a missing file is only created on request";
-    EXPECT_TRUE(ini->Open(missing, true, true, true));
+    EXPECT_FALSE(ini->Open(u"C:\\missing.ini", true, false, true)) << "a missing file is only created on request";
     ini.reset();
-    EXPECT_EQ(files.files.count(missing), 1u);
     EXPECT_EQ(files.writes, 0);
 }
 
 TEST_F(IniEngineTest, WithIgnoreCaseOffNamesMustMatchExactly) {
-    files.files[kPath] = "[appearance]\nOpacity=7\n";
-    CIniEx exact(4, files, caseMapping);
-    ASSERT_TRUE(exact.Open(kPath, false, false, false));
-    EXPECT_EQ(exact.GetInt(0, u"Appearance", u"Opacity"), 0);
-    exact.SetString(u"appearance", u"opacity", u"7");
-    EXPECT_EQ(exact.GetInt(0, u"appearance", u"Opacity"), 7);
-    EXPECT_TRUE(exact.IsModified());
+    Open("[appearance]\nOpacity=7\n", false, false);
+    EXPECT_EQ(ini->GetInt(0, u"Appearance", u"Opacity"), 0);
+    ini->SetString(u"appearance", u"opacity", u"7");
+    EXPECT_EQ(ini->GetInt(0, u"appearance", u"Opacity"), 7);
+    EXPECT_TRUE(ini->IsModified());
 }
 
 }  // namespace
