@@ -47,14 +47,17 @@ TEST(DirectRegistryAccess, AFailedQueryLeavesNothingToWalk) {
         EXPECT_EQ(a.access.GetInstanceCount(234), 0u) << failure;
         EXPECT_EQ(a.access.GetPerfTime100nSec(), 0u) << failure;
         EXPECT_LE(a.access.SnapshotCapacity(), DirectRegistryAccess::kMaxSnapshotSize) << failure;
-
-        a.query.failure = 0;
-        a.query.minimumSize = 0;
-        EXPECT_TRUE(a.access.Refresh()) << failure << ": the next tick tries again";
-        EXPECT_EQ(a.access.GetInstanceCount(234), 2u) << failure;
     }
-    Access neverRead;
-    EXPECT_EQ(neverRead.access.GetInstanceCount(234), 0u);
+}
+
+TEST(DirectRegistryAccess, TheCountersSwitchIsKeptOnlyOnceItCouldBeRead) {
+    Access a;
+    a.perfDisk.disableCounters = 1;
+    EXPECT_FALSE(a.access.ArePerformanceCountersDisabled()) << "unreadable: the counters stay on";
+    a.perfDisk.readable = true;
+    EXPECT_TRUE(a.access.ArePerformanceCountersDisabled()) << "an unreadable switch is asked again";
+    a.perfDisk.disableCounters = 0;
+    EXPECT_TRUE(a.access.ArePerformanceCountersDisabled()) << "read once, then kept";
 }
 
 // A remembered position is walked for again whenever anything a walk reads, other than values,
@@ -63,7 +66,6 @@ TEST(DirectRegistryAccess, RememberedPositionsFollowTheLayout) {
     Access a;
     const std::u16string drive = u"0";
     CounterQuery query{234, &drive, perf::NameMatch::driveNumber, 1400, testing::kQueueType, 0, {}};
-    EXPECT_EQ(a.access.ReadCounter(query), 0u) << "no snapshot yet";
     const std::tuple<std::vector<std::u16string>, uint32_t, bool> steps[] = {  // instances, counter size, new layout
         {{u"0 C:"}, 8, true},        {{u"0 C:"}, 8, false},  // only values changed
         {{u"0 D:"}, 8, true},        {{u"0 D:x"}, 8, true},  // names of the same length in the block

@@ -34,13 +34,11 @@ struct FakePerfQuery : PerfDataQuery {
 
 struct FakePerfDisk : PerfDiskSetting {
     bool ReadDisableCounters(uint32_t& value) override {
-        ++reads;
         value = disableCounters;
         return readable;
     }
     bool readable = false;
     uint32_t disableCounters = 0;
-    int reads = 0;
 };
 
 // Sizes as "<n> B" and "<n/1024> KB", grouping by three with a comma.
