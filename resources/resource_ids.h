@@ -5,5 +5,10 @@
 #define IDI_TRAYHOT 148
 #define IDI_TRAYHOT1 152
 
+// The lamp's context menu and its commands.
+#define IDR_INDICATOR_MENU 130
+#define IDM_OPTIONS 131
+#define IDM_EXIT 105
+
 #define IDS_APP_TITLE 103
 #define IDC_LUMORA 109

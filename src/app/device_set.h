@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "indicators/lamp_record.h"
 #include "sampling/device_record.h"
 #include "sampling/sampler.h"
 #include "settings/settings_store.h"
@@ -45,28 +46,14 @@ public:
     virtual void DestroyIndicatorWindow(WindowRef window) = 0;
 };
 
-struct IndicatorRect {
-    int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-
 // The indicator record: one per device, entry i of g_indicators belongs to entry i of g_devices.
-class __gui_data {
+// Its lamp's fields (position, enable flag, flash, sampler) live in LampRecord.
+class __gui_data : public LampRecord {
 public:
     __gui_data();
-    virtual ~__gui_data();
-    __gui_data(const __gui_data&) = delete;
-    __gui_data& operator=(const __gui_data&) = delete;
+    ~__gui_data() override;
 
     IndicatorStore* m_settingsFile = nullptr;  // may be null
-    int32_t m_x = 0;
-    int32_t m_y = 0;
-    bool m_visible = true;
-    WindowRef m_hWndTooltip = nullptr;
-    int32_t m_flashCountdown = 100;
-    int32_t m_pulse = 0;
-    IndicatorRect m_savedRect;
-    uint32_t m_flashColour = 0;
-    std::unique_ptr<__performance_data> m_sampler;
 };
 
 // Everything the device set reaches. Missing parts are skipped: no store, nothing is loaded or

@@ -9,6 +9,7 @@
 #include "app/message_loop.h"
 #include "app/single_instance.h"
 #include "app/worker_window.h"
+#include "indicators/indicator_window.h"
 #include "settings/ini_engine.h"
 #include "settings/registry_key.h"
 #include "settings/settings_file.h"
@@ -52,6 +53,8 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     ApplyStartWithWindows();
 
     g_trace.Trace(u"Registering classes");
+    InstallLampWindows();
+    RegisterIndicatorWndClass();
     g_trace.Trace(u"Registering classes finished.");
 
     auto registryAccess = std::make_unique<DirectRegistryAccess>(g_samplingPlatform.query, g_samplingPlatform.perfDisk);
@@ -70,6 +73,8 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_trace.TraceValue(reinterpret_cast<uintptr_t>(g_hInstance));
     g_trace.TraceText("\n");
     g_hWndWorker = CreateWorkerWindow();
+    SubscribeToDeviceChanges(g_hWndWorker);
+    StartWorkerTimers(g_hWndWorker, g_settings.Frequency);
 
     g_deviceSetContext.registry = g_pRegistryAccess;
     g_deviceSetContext.volumes = &g_samplingPlatform.volumes;

@@ -1,15 +1,147 @@
 #include "app/worker_window.h"
 
+#include <dbt.h>
+
+#include <vector>
+
 #include "app/app_state.h"
+#include "app/device_set.h"
+#include "indicators/indicator_window.h"
+#include "sampling/registry_access.h"
+#include "settings/settings_store.h"
+#include "support/trace_log.h"
 
 namespace lumora {
 namespace {
 
-LRESULT CALLBACK WorkerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcW(window, message, wParam, lParam);
+constexpr UINT kFlashIntervalMs = 20;
+constexpr UINT kTopmostIntervalMs = 10000;
+constexpr UINT kDeviceSettleMs = 3000;
+constexpr uint64_t kTrimPeriodMs = 10000;
+
+TickOutputs* g_tickOutputs = nullptr;
+// Update ticks since the working set was last trimmed.
+uint64_t g_ticksSinceTrim = 0;
+
+HWND LampOf(size_t index) { return index < g_devices.size() ? static_cast<HWND>(g_devices[index].hWnd) : nullptr; }
+
+// The records whose lamp is enabled and on screen, with their window.
+template <typename Visit>
+void ForEachShownLamp(Visit visit) {
+    for (size_t i = 0; i < g_indicators.size(); ++i) {
+        __gui_data& record = *g_indicators[i];
+        HWND lamp = LampOf(i);
+        if (record.m_visible && lamp && ::IsWindowVisible(lamp)) visit(record, lamp);
+    }
 }
 
+void TrimWhenDue() {
+    const uint64_t elapsed = g_ticksSinceTrim * static_cast<uint64_t>(g_settings.Frequency > 0 ? g_settings.Frequency : 0);
+    ++g_ticksSinceTrim;
+    if (elapsed < kTrimPeriodMs) return;
+    g_ticksSinceTrim = 0;
+    TrimWorkingSet();
+}
+
+void OnUpdateTick() {
+    // The keyboard LED and the tray icon: BeginTick, AddActivity per lamp, EndTick.
+    TickOutputs* outputs = g_tickOutputs;
+    if (outputs) outputs->BeginTick();
+    // One snapshot serves every sampler; without it nothing is sampled and the outputs stay idle.
+    if (!g_pRegistryAccess || !g_pRegistryAccess->Refresh()) return;
+    ForEachShownLamp([outputs](__gui_data& record, HWND lamp) {
+        __performance_data* sampler = record.m_sampler.get();
+        if (!sampler || !sampler->BeforeUpdate()) return;
+        const ActivityState state = UpdateIndicator(lamp);
+        sampler->AfterUpdate();
+        if (outputs) outputs->AddActivity(state);
+    });
+    if (outputs) outputs->EndTick();
+    TrimWhenDue();
+}
+
+void OnFlashTick(HWND worker) {
+    for (size_t i = 0; i < g_indicators.size(); ++i) {
+        __gui_data& record = *g_indicators[i];
+        HWND lamp = LampOf(i);
+        if (record.m_flashCountdown != 0 && record.m_visible && lamp && ::IsWindowVisible(lamp)) UpdateIndicator(lamp);
+        // The start-up flash is over once a lamp has finished it; later flashes ride the update tick.
+        if (record.m_flashCountdown == 0) ::KillTimer(worker, TIMERID_UPDATESTATE_HOT);
+    }
+}
+
+void OnTopmostTick() {
+    // Another program's topmost window may have covered a lamp since the last tick.
+    ForEachShownLamp([](__gui_data&, HWND lamp) {
+        ::SetWindowPos(lamp, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    });
+}
+
+void OnSavePositionsDue(HWND worker) {
+    ::KillTimer(worker, TIMERID_SAVEINDICATORS);
+    SaveIndicators();
+}
+
+void OnDeviceChangeSettled(HWND worker) {
+    ::KillTimer(worker, TIMERID_REENUMERATE);
+    // The options pages hold pointers into the device list that the rebuild replaces.
+    if (g_hWndOptions) ::DestroyWindow(g_hWndOptions);
+    g_hWndOptions = nullptr;
+    DestroyIndicators();
+    EnumDrives();
+    CreateIndicators();
+    CreateIndicatorWindows();
+}
+
+void OnTimer(HWND worker, UINT_PTR id) {
+    switch (id) {
+        case TIMERID_UPDATESTATE: OnUpdateTick(); break;
+        case TIMERID_SAVEINDICATORS: OnSavePositionsDue(worker); break;
+        case TIMERID_UPDATESTATE_HOT: OnFlashTick(worker); break;
+        case TIMERID_UPDATESTATE_TOPMOST: OnTopmostTick(); break;
+        case TIMERID_REENUMERATE: OnDeviceChangeSettled(worker); break;
+        default: break;
+    }
+}
+
+LRESULT CALLBACK WorkerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER: OnTimer(window, wParam); return 0;
+        case WM_DEVICECHANGE:
+            // Restarted by each notification, so that a burst of them leads to one rebuild.
+            ::SetTimer(window, TIMERID_REENUMERATE, kDeviceSettleMs, nullptr);
+            return 0;
+        default: return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+class ProgramLampHost final : public IndicatorHost {
+public:
+    HWND WorkerWindow() override { return g_hWndWorker; }
+    void ShowOptionsWindow() override {
+        if (!g_hWndOptions) return;
+        ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
+        ::BringWindowToTop(g_hWndOptions);
+    }
+    std::vector<HWND> LampWindows() override {
+        std::vector<HWND> lamps;
+        lamps.reserve(g_devices.size());
+        for (const DeviceRecord& device : g_devices) lamps.push_back(static_cast<HWND>(device.hWnd));
+        return lamps;
+    }
+};
+
+class Win32IndicatorWindows final : public IndicatorWindows {
+public:
+    WindowRef CreateIndicatorWindow(DeviceRecord& device, __gui_data& record, int index) override {
+        return lumora::CreateIndicatorWindow(device, &record, index);
+    }
+    void DestroyIndicatorWindow(WindowRef window) override { ::DestroyWindow(static_cast<HWND>(window)); }
+};
+
 }  // namespace
+
+void SetTickOutputs(TickOutputs* outputs) { g_tickOutputs = outputs; }
 
 ATOM RegisterWorkerWndClass() {
     WNDCLASSEXW wc{};
@@ -26,6 +158,39 @@ ATOM RegisterWorkerWndClass() {
 HWND CreateWorkerWindow() {
     return ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kWorkerClassName, L"", WS_POPUP, 0, 0, 0, 0,
                              HWND_MESSAGE, nullptr, g_hInstance, nullptr);
+}
+
+void SubscribeToDeviceChanges(HWND worker) {
+    static const GUID kInterfaceClasses[] = {
+        {0xA5DCBF10, 0x6530, 0x11D2, {0x90, 0x1F, 0x00, 0xC0, 0x4F, 0xB9, 0x51, 0xED}},  // USB devices
+        {0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}},  // disks
+    };
+    for (const GUID& interfaceClass : kInterfaceClasses) {
+        DEV_BROADCAST_DEVICEINTERFACE_W filter{};
+        filter.dbcc_size = sizeof(filter);
+        filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+        filter.dbcc_classguid = interfaceClass;
+        // The subscription lasts as long as the worker window; nothing else needs its handle.
+        if (!::RegisterDeviceNotificationW(worker, &filter, DEVICE_NOTIFY_WINDOW_HANDLE)) {
+            g_trace.Trace(u"Failed to register for device notifications");
+        }
+    }
+}
+
+void StartWorkerTimers(HWND worker, int32_t updateIntervalMs) {
+    g_trace.Trace(u"timer TIMERID_UPDATESTATE");
+    ::SetTimer(worker, TIMERID_UPDATESTATE, static_cast<UINT>(updateIntervalMs), nullptr);
+    g_trace.Trace(u"timer TIMERID_UPDATESTATE_HOT");
+    ::SetTimer(worker, TIMERID_UPDATESTATE_HOT, kFlashIntervalMs, nullptr);
+    g_trace.Trace(u"timer TIMERID_UPDATESTATE_TOPMOST");
+    ::SetTimer(worker, TIMERID_UPDATESTATE_TOPMOST, kTopmostIntervalMs, nullptr);
+}
+
+void InstallLampWindows() {
+    static ProgramLampHost host;
+    static Win32IndicatorWindows windows;
+    InitIndicatorWindows(g_hInstance, &host);
+    g_deviceSetContext.windows = &windows;
 }
 
 }  // namespace lumora

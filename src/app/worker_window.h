@@ -2,12 +2,42 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "sampling/sampler.h"
+
 namespace lumora {
 
 inline constexpr wchar_t kWorkerClassName[] = L"Worker";
 
+inline constexpr UINT_PTR TIMERID_UPDATESTATE = 5912;
+inline constexpr UINT_PTR TIMERID_UPDATESTATE_HOT = 5920;
+inline constexpr UINT_PTR TIMERID_UPDATESTATE_TOPMOST = 5921;
+inline constexpr UINT_PTR TIMERID_REENUMERATE = 5922;
+
+// The outputs that follow the whole tick besides the lamps: the keyboard LED and the tray icon.
+// The tick calls BeginTick first, AddActivity with each sampled lamp's state, and EndTick after
+// the last lamp; a tick whose snapshot fails ends after BeginTick.
+class TickOutputs {
+public:
+    virtual ~TickOutputs() = default;
+    // Forget the previous tick and show the outputs idle.
+    virtual void BeginTick() = 0;
+    virtual void AddActivity(ActivityState state) = 0;
+    // Light what any added state asks for, as the settings allow.
+    virtual void EndTick() = 0;
+};
+
+// Null (the default) drives no output; the outputs outlive the worker window.
+void SetTickOutputs(TickOutputs* outputs);
+
 ATOM RegisterWorkerWndClass();
 // The hidden, message-only window that owns the timers and receives notifications.
 HWND CreateWorkerWindow();
+// Device arrivals and removals (USB devices and disks) reach the worker as WM_DEVICECHANGE.
+void SubscribeToDeviceChanges(HWND worker);
+void StartWorkerTimers(HWND worker, int32_t updateIntervalMs);
+// The lamps' host and the device set's window factory, over the program's globals.
+void InstallLampWindows();
 
 }  // namespace lumora
