@@ -10,5 +10,8 @@
 #define IDM_OPTIONS 131
 #define IDM_EXIT 105
 
+// The tray menu; its commands are those of the lamp menu.
+#define IDR_TRAYMENU 144
+
 #define IDS_APP_TITLE 103
 #define IDC_LUMORA 109

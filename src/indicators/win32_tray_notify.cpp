@@ -1,0 +1,146 @@
+#include "indicators/win32_tray_notify.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "resource_ids.h"
+#include "support/win_owners.h"
+
+namespace lumora {
+namespace {
+
+constexpr wchar_t kTaskbarWatchClass[] = L"LumoraTaskbarWatch";
+
+// The Windows 2000 layout, which goes with NOTIFYICON_VERSION and which every later shell accepts.
+constexpr DWORD kNotifyDataSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(kNotifyDataSize == 952);
+
+NOTIFYICONDATAW NotifyData(HWND owner, UINT flags) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = kNotifyDataSize;
+    data.hWnd = owner;
+    data.uID = kTrayIconId;
+    data.uFlags = flags;
+    data.uCallbackMessage = kTrayCallbackMessage;
+    static_assert(sizeof(kTrayTip) <= sizeof(data.szTip));
+    for (size_t i = 0; i < sizeof(kTrayTip) / sizeof(kTrayTip[0]); ++i) data.szTip[i] = kTrayTip[i];
+    return data;
+}
+
+struct TrayResources {
+    HINSTANCE instance = nullptr;
+    CreatedIconHandle app;
+    CreatedIconHandle idleLamp;
+    CreatedIconHandle activeLamp;
+    std::unique_ptr<Win32NotifyIconShell> shell;
+    // A message-only window such as the worker hears no broadcasts and cannot become the
+    // foreground window; this hidden top-level one does both for the tray.
+    WindowHandle watch;
+};
+
+TrayResources& Tray() {
+    static TrayResources resources;
+    return resources;
+}
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+LRESULT CALLBACK TaskbarWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != 0 && message == TaskbarCreatedMessage()) {
+        g_trayNotify.OnTaskbarCreated();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateTaskbarWatch(HINSTANCE instance) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = TaskbarWatchProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = kTaskbarWatchClass;
+    // A second start within the process finds the class already there, which is as good.
+    ::RegisterClassExW(&windowClass);
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kTaskbarWatchClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             instance, nullptr);
+}
+
+// The small size is what the notification area draws; the shell would scale a large icon.
+HICON LoadSmallIcon(HINSTANCE instance, WORD id) {
+    return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                           ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
+}  // namespace
+
+bool Win32NotifyIconShell::Add(TrayIcon icon) {
+    NOTIFYICONDATAW data = NotifyData(m_owner, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.hIcon = m_icons[static_cast<int>(icon)];
+    return ::Shell_NotifyIconW(NIM_ADD, &data);
+}
+
+bool Win32NotifyIconShell::SetVersion() {
+    NOTIFYICONDATAW data = NotifyData(m_owner, 0);
+    data.uVersion = NOTIFYICON_VERSION;
+    return ::Shell_NotifyIconW(NIM_SETVERSION, &data);
+}
+
+bool Win32NotifyIconShell::Modify(TrayIcon icon) {
+    NOTIFYICONDATAW data = NotifyData(m_owner, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    data.hIcon = m_icons[static_cast<int>(icon)];
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+bool Win32NotifyIconShell::Delete() {
+    NOTIFYICONDATAW data = NotifyData(m_owner, NIF_ICON);
+    data.hIcon = m_icons[static_cast<int>(TrayIcon::App)];
+    return ::Shell_NotifyIconW(NIM_DELETE, &data);
+}
+
+void StartTrayNotify(HINSTANCE instance, HWND worker) {
+    StopTrayNotify();
+    TrayResources& tray = Tray();
+    tray.instance = instance;
+    tray.app.reset(LoadSmallIcon(instance, IDI_LUMORA));
+    tray.idleLamp.reset(LoadSmallIcon(instance, IDI_TRAYHOT));
+    tray.activeLamp.reset(LoadSmallIcon(instance, IDI_TRAYHOT1));
+    tray.shell = std::make_unique<Win32NotifyIconShell>(worker, tray.app.get(), tray.idleLamp.get(),
+                                                        tray.activeLamp.get());
+    g_trayNotify.Attach(tray.shell.get());
+    tray.watch.reset(CreateTaskbarWatch(instance));
+}
+
+void StopTrayNotify() {
+    TrayResources& tray = Tray();
+    g_trayNotify.RemoveIcon();
+    g_trayNotify.Attach(nullptr);
+    tray.watch.reset();
+    tray.shell.reset();
+    // The shell has let go of the icons with the NIM_DELETE above.
+    tray.app.reset();
+    tray.idleLamp.reset();
+    tray.activeLamp.reset();
+}
+
+UINT ShowTrayMenu() {
+    TrayResources& tray = Tray();
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    const MenuHandle menu(::LoadMenuW(tray.instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+    const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
+    if (!popup) return 0;
+    const HWND owner = tray.watch.get();
+    // Only a menu whose owner is the foreground window closes when the user clicks elsewhere,
+    // and the posted message lets the menu close properly the next time too.
+    ::SetForegroundWindow(owner);
+    const UINT command = static_cast<UINT>(
+        ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, owner, nullptr));
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    return command;
+}
+
+}  // namespace lumora
