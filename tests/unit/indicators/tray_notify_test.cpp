@@ -8,189 +8,98 @@
 namespace lumora {
 namespace {
 
-const char* Name(TrayIcon icon) {
-    switch (icon) {
-        case TrayIcon::App: return "app";
-        case TrayIcon::IdleLamp: return "idle";
-        case TrayIcon::ActiveLamp: return "active";
-    }
-    return "?";
-}
+using Calls = std::vector<std::string>;
 
 // Keeps what a real notification area would show: nothing, or the icon of the last accepted
-// add or modify.
+// add or modify. It refuses the calls named in `refuse`.
 struct FakeShell : NotifyIconShell {
-    bool Add(TrayIcon icon) override {
-        calls.push_back(std::string("add ") + Name(icon));
-        if (refuseAdd) return false;
-        shown = Name(icon);
-        return true;
-    }
+    bool Add(TrayIcon icon) override { return Record("add", icon, true); }
     bool SetVersion() override {
         calls.push_back("version");
-        return !refuseVersion;
+        return refuse.find("version") == std::string::npos;
     }
-    bool Modify(TrayIcon icon) override {
-        calls.push_back(std::string("modify ") + Name(icon));
-        if (refuseModifies > 0) return --refuseModifies, false;
-        if (!shown.empty()) shown = Name(icon);
-        return true;
-    }
+    bool Modify(TrayIcon icon) override { return Record("modify", icon, !shown.empty()); }
     bool Delete() override {
         calls.push_back("delete");
         shown.clear();
         return true;
     }
-    std::vector<std::string> Take() { return std::exchange(calls, {}); }
+    bool Record(const char* call, TrayIcon icon, bool possible) {
+        static const char* const names[] = {"app", "idle", "active"};
+        calls.push_back(std::string(call) + " " + names[static_cast<int>(icon)]);
+        if (!possible || refuse.find(call) != std::string::npos) return false;
+        shown = names[static_cast<int>(icon)];
+        return true;
+    }
 
-    std::vector<std::string> calls;
+    Calls calls;
     std::string shown;
-    bool refuseAdd = false;
-    bool refuseVersion = false;
-    int refuseModifies = 0;
+    std::string refuse;
 };
 
-using Calls = std::vector<std::string>;
-
-struct TrayTest : ::testing::Test {
-    int32_t useTrayLed = 1;
-    FakeShell shell;
-    TrayNotify tray{useTrayLed};
-    void SetUp() override { tray.Attach(&shell); }
-
-    // One update tick: the lamps' states, or none at all when the tick ends before sampling.
-    void Tick(const std::vector<uint32_t>& states) {
-        tray.BeginTick();
-        for (uint32_t state : states) tray.AddActivity(state);
-        tray.EndTick();
-    }
-};
-
-TEST_F(TrayTest, AddShowsTheIconOnceAndRemoveTakesAwayOnlyWhatWasShown) {
-    struct Row {
-        const char* name;
-        int32_t useTrayLed;
-        bool refuseAdd, refuseVersion;
-        Calls add;
-        bool shown;
-        Calls remove;
-    };
-    const Row rows[] = {
-        {"program icon", 0, false, false, {"add app", "version"}, true, {"delete"}},
-        {"idle lamp", 1, false, false, {"add app", "version", "modify idle"}, true, {"delete"}},
-        {"add refused, and asked again", 1, true, false, {"add app", "add app"}, false, {}},
-        // Kept without version 3, so that it is still deleted at exit rather than stranded.
-        {"version refused", 1, false, true, {"add app", "version", "modify idle"}, true, {"delete"}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FakeShell fake;
-        fake.refuseAdd = row.refuseAdd;
-        fake.refuseVersion = row.refuseVersion;
-        useTrayLed = row.useTrayLed;
-        TrayNotify subject{useTrayLed};
-        subject.Attach(&fake);
-        subject.AddActivity(0x10001);  // without an icon it is not kept: the lamp starts idle
-        subject.AddIcon();
-        subject.AddIcon();
-        EXPECT_EQ(fake.Take(), row.add);
-        EXPECT_EQ(subject.IsIconShown(), row.shown);
-        subject.RemoveIcon();
-        subject.RemoveIcon();
-        EXPECT_EQ(fake.Take(), row.remove);
-        EXPECT_EQ(fake.shown, "");
-    }
-}
-
-// Each tick must leave the icon a reset followed by an update shows, and tell the shell only
-// of a change.
-TEST_F(TrayTest, TicksShowTheLampOfTheirActivityAndSendOnlyChanges) {
+// One life of the icon, step by step: after each step the shell shows what a reset followed
+// by an update would have shown, and has heard only of what changed or of what it refused.
+TEST(TrayNotify, ShowsTheIconTheUserWantsAndTellsTheShellOnlyOfChanges) {
+    enum Action { kAdd, kRemove, kTick, kReset, kTaskbarCreated };
     struct Step {
+        Action action;
         int32_t useTrayLed;
-        std::vector<uint32_t> states;
+        std::vector<uint32_t> states;  // of a tick's lamps; none when the tick ends before sampling
+        const char* refuse;
         const char* shown;
         Calls calls;
     };
     const Step steps[] = {
-        {1, {0, 0}, "idle", {}},
-        {1, {0, 0x00010000}, "active", {"modify active"}},  // reads alone are activity too
-        {1, {0x00000100}, "active", {}},                     // and so are writes above the LED's 8 bits
-        {1, {}, "idle", {"modify idle"}},                    // a tick that ends before sampling
-        {1, {}, "idle", {}},
-        {0, {1, 2}, "app", {"modify app"}},
-        {0, {0}, "app", {}},
-        {1, {3}, "active", {"modify active"}},
-        {1, {0}, "idle", {"modify idle"}},
+        {kTick, 1, {1}, "", "", {}},  // without an icon the activity is not kept: the lamp starts idle
+        {kAdd, 1, {}, "add", "", {"add app"}},
+        // Kept without version 3, so that it is still deleted at exit rather than stranded.
+        {kAdd, 1, {}, "version", "idle", {"add app", "version", "modify idle"}},
+        {kAdd, 1, {}, "", "idle", {}},
+        {kTick, 1, {0, 0}, "", "idle", {}},
+        {kTick, 1, {0, 0x00010000}, "", "active", {"modify active"}},  // reads alone are activity too
+        {kTick, 1, {0x00000100}, "", "active", {}},                     // so are writes above the LED's 8 bits
+        {kTick, 1, {}, "", "idle", {"modify idle"}},
+        {kTick, 1, {}, "", "idle", {}},
+        {kTick, 0, {1, 2}, "", "app", {"modify app"}},
+        {kTick, 0, {0}, "", "app", {}},
+        {kTick, 1, {3}, "modify", "app", {"modify active"}},
+        {kTick, 1, {3}, "", "active", {"modify active"}},  // sent again after the refusal
+        {kTick, 1, {3}, "", "active", {}},
+        {kTaskbarCreated, 1, {}, "", "active", {"add app", "version", "modify active"}},
+        {kReset, 0, {}, "", "app", {"modify app"}},  // the options page switches the lamp off: at once
+        {kReset, 0, {}, "", "app", {}},
+        {kRemove, 0, {}, "", "", {"delete"}},
+        {kRemove, 0, {}, "", "", {}},
+        {kTaskbarCreated, 0, {}, "", "", {}},
+        {kAdd, 0, {}, "add", "", {"add app"}},
+        {kTaskbarCreated, 0, {}, "", "app", {"add app", "version"}},
     };
-    tray.AddIcon();
-    shell.Take();
+    int32_t useTrayLed = 0;
+    FakeShell shell;
+    TrayNotify tray{useTrayLed};
+    tray.Attach(&shell);
     int index = 0;
     for (const Step& step : steps) {
         SCOPED_TRACE(index++);
         useTrayLed = step.useTrayLed;
-        Tick(step.states);
+        shell.refuse = step.refuse;
+        switch (step.action) {
+            case kAdd: tray.AddIcon(); break;
+            case kRemove: tray.RemoveIcon(); break;
+            case kReset: tray.ResetActivity(); break;
+            case kTaskbarCreated:
+                shell.shown.clear();  // the old taskbar went away with its icons
+                tray.OnTaskbarCreated();
+                break;
+            case kTick:
+                tray.BeginTick();
+                for (uint32_t state : step.states) tray.AddActivity(state);
+                tray.EndTick();
+                break;
+        }
         EXPECT_EQ(shell.shown, step.shown);
-        EXPECT_EQ(shell.Take(), step.calls);
-    }
-}
-
-TEST_F(TrayTest, ARefusedModifyIsSentAgainAtTheNextTick) {
-    tray.AddIcon();
-    shell.Take();
-    shell.refuseModifies = 2;
-    Tick({1});
-    Tick({1});
-    Tick({1});
-    Tick({1});
-    EXPECT_EQ(shell.Take(), (Calls{"modify active", "modify active", "modify active"}));
-    EXPECT_EQ(shell.shown, "active");
-}
-
-// The options page switches the lamp off between ticks and expects the program icon at once.
-TEST_F(TrayTest, ResetShowsTheProgramIconAtOnceWhenTheLampIsSwitchedOff) {
-    tray.AddIcon();
-    Tick({1});
-    shell.Take();
-    useTrayLed = 0;
-    tray.ResetActivity();
-    tray.ResetActivity();
-    EXPECT_EQ(shell.Take(), Calls{"modify app"});
-    EXPECT_EQ(shell.shown, "app");
-}
-
-TEST_F(TrayTest, ANewTaskbarGetsTheIconTheUserWants) {
-    struct Row {
-        const char* name;
-        bool add, refuseFirstAdd, remove;
-        Calls calls;
-        const char* shown;
-    };
-    const Row rows[] = {
-        {"shown", true, false, false, {"add app", "version", "modify active"}, "active"},
-        // Without an icon the tick kept no activity: idle until the next tick.
-        {"refused by the old taskbar", true, true, false, {"add app", "version", "modify idle"}, "idle"},
-        {"removed", true, false, true, {}, ""},
-        {"never added", false, false, false, {}, ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        FakeShell fake;
-        useTrayLed = 1;
-        TrayNotify subject{useTrayLed};
-        subject.Attach(&fake);
-        fake.refuseAdd = row.refuseFirstAdd;
-        if (row.add) subject.AddIcon();
-        if (row.remove) subject.RemoveIcon();
-        fake.refuseAdd = false;
-        subject.BeginTick();
-        subject.AddActivity(1);
-        subject.EndTick();
-        fake.Take();
-        fake.shown.clear();  // the old taskbar went away with its icons
-        subject.OnTaskbarCreated();
-        EXPECT_EQ(fake.Take(), row.calls);
-        EXPECT_EQ(fake.shown, row.shown);
-        subject.RemoveIcon();
+        EXPECT_EQ(std::exchange(shell.calls, {}), step.calls);
+        EXPECT_EQ(tray.IsIconShown(), *step.shown != '\0');
     }
 }
 
