@@ -1,8 +1,10 @@
 """The lamps of the running lumora.exe under Wine: where they stand, how they are made, and the
 colours they show while the scenario's disks read, write, do both or rest."""
+import ctypes
 import os
 import struct
 import threading
+import time
 import unittest
 
 import harness
@@ -10,8 +12,8 @@ from perfdata import BULK, COUNTER, QUEUE, scenario_text
 
 IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the default colours as RRGGBB
 TOPMOST_TOOLWINDOW, LAYERED = 0x88, 0x80000
-SETTINGS = ("[General]\r\nClass={mode}\r\nversion=1.104\r\n[Appearance]\r\nFrequency=100\r\nOpacity={opacity}\r\n"
-            "ShowTrayIcon=No\r\nShowIndicatorLabel={label}\r\n")
+SETTINGS = ("[General]\r\nClass={mode}\r\nversion=1.104\r\nShowTrayIcon=No\r\nShowIndicatorLabel={label}\r\n"
+            "[Appearance]\r\nFrequency=100\r\nOpacity={opacity}\r\n")
 
 
 def counters(queue=0, read_queue=0, write_queue=0):
@@ -19,12 +21,13 @@ def counters(queue=0, read_queue=0, write_queue=0):
             (216, COUNTER, 4, 0), (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
 
 
-def disks(step=0, reads=0, writes=0):
-    """Two drives and volume C:; drive 0 has queued `reads` and `writes` per step, the rest rest."""
+def disks(step=0, reads=0, writes=0, drives=2):
+    """Drives and volume C:; drive 0 has queued `reads` and `writes` per step, the rest rest."""
     drive0 = counters(queue=step * (reads + writes or 1) if reads or writes else 0,
                       read_queue=step * reads, write_queue=step * writes)
+    others = [(str(number), counters()) for number in range(1, drives)]
     return scenario_text([
-        (234, [("0 C:", drive0), ("1", counters()), ("_Total", counters())]),
+        (234, [("0 C:", drive0), *others, ("_Total", counters())]),
         (236, [("C:", counters()), ("_Total", counters())]),
     ])
 
@@ -78,11 +81,67 @@ def lamps(session):
     return sorted((tuple(w["rect"]), w["exstyle"], w["visible"]) for w in found)
 
 
+class HeldKey:
+    """Holds a key down on the session's X display through XTEST: Wine does not show keys that
+    another Windows process injects in the state that GetAsyncKeyState reads."""
+    CONTROL, SHIFT = 0xFFE3, 0xFFE1  # keysyms Control_L and Shift_L
+
+    def __init__(self, session, keysym):
+        self.x11, self.xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+        self.x11.XOpenDisplay.restype = ctypes.c_void_p
+        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        self.x11.XFlush.argtypes = self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.display = self.x11.XOpenDisplay(session.xvfb.display.encode())
+        if not self.display:
+            raise AssertionError("cannot open the session's display")
+        self.keycode = self.x11.XKeysymToKeycode(self.display, keysym)
+
+    def press(self, down):
+        self.xtest.XTestFakeKeyEvent(self.display, self.keycode, 1 if down else 0, 0)
+        self.x11.XFlush(self.display)
+
+    def __enter__(self):
+        self.press(True)
+        return self
+
+    def __exit__(self, *_):
+        self.press(False)
+        self.x11.XCloseDisplay(self.display)
+
+
+def settings_path(session):
+    return session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
+
+
+def stored_positions(session):
+    """{section: (x, y)} of every section of settings.ini that holds a position."""
+    try:
+        with open(settings_path(session), encoding="latin-1") as f:
+            text = f.read()
+    except OSError:
+        return {}
+    sections, section = {}, None
+    for line in text.splitlines():
+        line = line.strip()
+        if line.startswith("[") and line.endswith("]"):
+            section = sections.setdefault(line[1:-1], {})
+        elif section is not None and "=" in line:
+            key, _, value = line.partition("=")
+            section[key] = value
+    positions = {name: (int(keys["x"]), int(keys["y"])) for name, keys in sections.items() if "x" in keys and "y" in keys}
+    return positions
+
+
+def lamp_places(session):
+    return sorted(tuple(w["rect"][:2]) for w in session.probe_json("windows", "LUMORAIndicator"))
+
+
 class Lamps(unittest.TestCase):
     def start(self, session, mode, opacity=255, label="No"):
-        settings = os.path.join(session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator"))
-        os.makedirs(settings, exist_ok=True)
-        with open(os.path.join(settings, "settings.ini"), "w", newline="") as f:
+        os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
+        with open(settings_path(session), "w", newline="") as f:
             f.write(SETTINGS.format(mode=mode, opacity=opacity, label=label))
         process = session.start_lumora("/s")
         session.wait_started()
@@ -130,6 +189,59 @@ class Lamps(unittest.TestCase):
                 whitish = [rgb for rgb in lamp if rgb[0] == rgb[1] >= 0xE0 and rgb[2] >= rgb[0]]
                 return whitish and bytes.fromhex(IDLE) in lamp
             harness.wait_until(label_shows, 20, interval=0.05, what="a white label on an idle lamp")
+            self.assertEqual(session.quit_lumora(process), 0)
+
+    def test_dragging_moves_one_lamp_or_all_and_the_file_keeps_where_they_went(self):
+        with harness.Session("lamps-drag") as session:
+            session.write_scenario(disks())
+            process = self.start(session, mode=5)
+            self.assertEqual(lamp_places(session), [(2, 2), (20, 2), (38, 2)])
+
+            def drag(start, by, key=None):
+                # Pressed one pixel inside the lamp's top-left corner, so that every step of the
+                # probe's drag stays inside the lamp that follows the pointer.
+                x, y = start[0] + 1, start[1] + 1
+                if key is None:
+                    session.probe("drag", str(x), str(y), str(x + by[0]), str(y + by[1]))
+                    return
+                with HeldKey(session, key):
+                    session.probe("drag", str(x), str(y), str(x + by[0]), str(y + by[1]))
+
+            drag((20, 2), (13, 20))
+            harness.wait_until(lambda: lamp_places(session) == [(2, 2), (33, 22), (38, 2)], 10, what="drive 1 moved alone")
+            # With Ctrl, 13 pixels make one step of 8.
+            drag((33, 22), (13, 0), HeldKey.CONTROL)
+            harness.wait_until(lambda: lamp_places(session) == [(2, 2), (38, 2), (41, 22)], 10,
+                               what=f"a step of 8 ({lamp_places(session)})")
+            drag((2, 2), (6, 4), HeldKey.SHIFT)
+            moved = [(8, 6), (44, 6), (47, 26)]
+            harness.wait_until(lambda: lamp_places(session) == moved, 10, what="all lamps moved together")
+            expected = {"Physical Drive 0": (8, 6), "Physical Drive 1": (47, 26), "All-In-One": (44, 6)}
+            harness.wait_until(lambda: all(stored_positions(session).get(k) == v for k, v in expected.items()),
+                               10, what="the positions saved after the drag")
+
+            # "Exit Lumora" is the second item of the lamp's menu.
+            session.probe("click", "12", "10", "right")
+            menu = session.probe_json("wait-window", "#32768", "10000")[0]["rect"]
+            session.probe("click", str(menu[0] + 20), str((menu[1] + 3 * menu[3]) // 4))
+            self.assertEqual(process.wait(15), 0)
+            self.assertTrue(all(stored_positions(session).get(k) == v for k, v in expected.items()))
+
+    def test_a_burst_of_device_changes_rebuilds_once_and_the_new_lamp_flashes(self):
+        with harness.Session("lamps-devices") as session:
+            session.write_scenario(disks())
+            process = self.start(session, mode=1)
+            self.assertEqual(lamp_places(session), [(2, 2), (20, 2)])
+            session.write_scenario(disks(drives=3))
+            for _ in range(3):
+                last = time.monotonic()
+                session.probe("post", "Worker", str(0x219), "7", "0")  # WM_DEVICECHANGE, DBT_DEVNODES_CHANGED
+            harness.wait_until(lambda: lamp_places(session) == [(2, 2), (20, 2), (38, 2)], 20,
+                               what="the new drive's lamp")
+            self.assertGreaterEqual(time.monotonic() - last, 3.0, "the rebuild waits 3 s after the last notification")
+            first_look = screen(session)(46, 8)
+            self.assertNotEqual(first_look, IDLE, "a new lamp flashes")
+            self.wait_colours(session, {(46, 8): IDLE, (10, 8): IDLE}, "the flash over")
             self.assertEqual(session.quit_lumora(process), 0)
 
 
