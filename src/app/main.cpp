@@ -8,8 +8,11 @@
 #include "app/indicator_store.h"
 #include "app/message_loop.h"
 #include "app/single_instance.h"
+#include "app/tick_outputs.h"
 #include "app/worker_window.h"
 #include "indicators/indicator_window.h"
+#include "indicators/tray_notify.h"
+#include "indicators/win32_tray_notify.h"
 #include "settings/ini_engine.h"
 #include "settings/registry_key.h"
 #include "settings/settings_file.h"
@@ -75,6 +78,12 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_hWndWorker = CreateWorkerWindow();
     SubscribeToDeviceChanges(g_hWndWorker);
     StartWorkerTimers(g_hWndWorker, g_settings.Frequency);
+    SetTickOutputs(&ProgramTickOutputs());
+    StartTrayNotify(g_hInstance, g_hWndWorker);
+    if (g_settings.ShowTrayIcon) {
+        g_trace.Trace(u"g_trayNotify.AddIcon()");
+        g_trayNotify.AddIcon();
+    }
 
     g_deviceSetContext.registry = g_pRegistryAccess;
     g_deviceSetContext.volumes = &g_samplingPlatform.volumes;
@@ -92,6 +101,7 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, BringOptionsWindowForward);
     SerializeSettings(false);
     SaveAndDeleteIndicators();
+    StopTrayNotify();
 
     // The Exit command may have destroyed the worker already; the call then fails harmlessly.
     ::DestroyWindow(g_hWndWorker);

@@ -7,6 +7,9 @@
 #include "app/app_state.h"
 #include "app/device_set.h"
 #include "indicators/indicator_window.h"
+#include "indicators/tray_notify.h"
+#include "indicators/win32_tray_notify.h"
+#include "resource_ids.h"
 #include "sampling/registry_access.h"
 #include "settings/settings_store.h"
 #include "support/trace_log.h"
@@ -47,8 +50,11 @@ void OnUpdateTick() {
     // The keyboard LED and the tray icon: BeginTick, AddActivity per lamp, EndTick.
     TickOutputs* outputs = g_tickOutputs;
     if (outputs) outputs->BeginTick();
-    // One snapshot serves every sampler; without it nothing is sampled and the outputs stay idle.
-    if (!g_pRegistryAccess || !g_pRegistryAccess->Refresh()) return;
+    // One snapshot serves every sampler; without it nothing is sampled and the outputs show idle.
+    if (!g_pRegistryAccess || !g_pRegistryAccess->Refresh()) {
+        if (outputs) outputs->EndTick();
+        return;
+    }
     ForEachShownLamp([outputs](__gui_data& record, HWND lamp) {
         __performance_data* sampler = record.m_sampler.get();
         if (!sampler || !sampler->BeforeUpdate()) return;
@@ -93,6 +99,36 @@ void OnDeviceChangeSettled(HWND worker) {
     CreateIndicatorWindows();
 }
 
+// Only brings an open options window forward: creating one comes with the options window itself.
+void ShowOptionsWindow() {
+    if (!g_hWndOptions) return;
+    ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
+    ::BringWindowToTop(g_hWndOptions);
+}
+
+void OnTrayMenu(HWND worker) {
+    switch (ShowTrayMenu()) {
+        case IDM_OPTIONS: ShowOptionsWindow(); break;
+        case IDM_EXIT:
+            ::DestroyWindow(worker);
+            ::PostQuitMessage(0);
+            break;
+        default: break;
+    }
+}
+
+void OnTrayNotify(HWND worker, WPARAM iconId, LPARAM event) {
+    if (iconId != kTrayIconId) return;
+    switch (event) {
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK: ShowOptionsWindow(); break;
+        case WM_RBUTTONUP: OnTrayMenu(worker); break;
+        // The icon's close notification: the lamps' places are kept before anything ends.
+        case WM_CLOSE: SaveIndicators(); break;
+        default: break;
+    }
+}
+
 void OnTimer(HWND worker, UINT_PTR id) {
     switch (id) {
         case TIMERID_UPDATESTATE: OnUpdateTick(); break;
@@ -107,6 +143,7 @@ void OnTimer(HWND worker, UINT_PTR id) {
 LRESULT CALLBACK WorkerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_TIMER: OnTimer(window, wParam); return 0;
+        case kTrayCallbackMessage: OnTrayNotify(window, wParam, lParam); return 0;
         case WM_DEVICECHANGE:
             // Restarted by each notification, so that a burst of them leads to one rebuild.
             ::SetTimer(window, TIMERID_REENUMERATE, kDeviceSettleMs, nullptr);
@@ -118,11 +155,7 @@ LRESULT CALLBACK WorkerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 class ProgramLampHost final : public IndicatorHost {
 public:
     HWND WorkerWindow() override { return g_hWndWorker; }
-    void ShowOptionsWindow() override {
-        if (!g_hWndOptions) return;
-        ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
-        ::BringWindowToTop(g_hWndOptions);
-    }
+    void ShowOptionsWindow() override { lumora::ShowOptionsWindow(); }
     std::vector<HWND> LampWindows() override {
         std::vector<HWND> lamps;
         lamps.reserve(g_devices.size());
