@@ -17,7 +17,7 @@ inline constexpr UINT_PTR TIMERID_REENUMERATE = 5922;
 
 // The outputs that follow the whole tick besides the lamps: the keyboard LED and the tray icon.
 // The tick calls BeginTick first, AddActivity with each sampled lamp's state, and EndTick after
-// the last lamp; a tick whose snapshot fails ends after BeginTick.
+// the last lamp; a tick whose snapshot fails calls EndTick with nothing added.
 class TickOutputs {
 public:
     virtual ~TickOutputs() = default;
