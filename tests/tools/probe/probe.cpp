@@ -2,9 +2,11 @@
 // its answer on stdout and exits 0, or prints "error: ..." on stderr and exits 1.
 //
 //   windows [CLASS]                 top-level and message-only windows, one JSON object a line
+//   children CLASS                  the child windows of the first window of CLASS, one JSON object a line
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
 //   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
+//   watch-scroll-lock MS            for MS, prints "on" or "off" at start and at each change of ScrollLock
 //   click X Y [left|right|double]   moves the mouse there and clicks
 //   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
 //   post CLASS MSG WPARAM LPARAM    PostMessageW to the first window of CLASS
@@ -99,6 +101,18 @@ int ListWindows(const wchar_t* wantedClass) {
     return 0;
 }
 
+BOOL CALLBACK PrintChild(HWND window, LPARAM) {
+    PrintLine(WindowJson(window, false));
+    return TRUE;
+}
+
+int ListChildren(const wchar_t* parentClass) {
+    HWND parent = FirstWindow(parentClass);
+    if (!parent) return Fail("no window of that class");
+    ::EnumChildWindows(parent, PrintChild, 0);
+    return 0;
+}
+
 int WaitWindow(const wchar_t* wantedClass, long timeoutMs) {
     const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
     for (;;) {
@@ -165,6 +179,23 @@ int Pixel(int x, int y) {
     char text[16];
     std::snprintf(text, sizeof(text), "%02X%02X%02X", GetRValue(colour), GetGValue(colour), GetBValue(colour));
     PrintLine(text);
+    return 0;
+}
+
+// A thread under Wine learns the key state that others changed only at the key's next change
+// after its queue exists, so the state is followed for a while rather than read once.
+int WatchScrollLock(long durationMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(durationMs);
+    MSG message;
+    ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // makes the queue
+    int shown = -1;
+    while (::GetTickCount64() < deadline) {
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        const int on = ::GetKeyState(VK_SCROLL) & 1;
+        if (on != shown) PrintLine(on ? "on" : "off");
+        shown = on;
+        ::Sleep(5);
+    }
     return 0;
 }
 
@@ -350,9 +381,11 @@ int wmain(int argc, wchar_t** argv) {
     auto arg = [&](int i) -> const wchar_t* { return i < argc ? argv[i] : nullptr; };
 
     if (command == L"windows") return ListWindows(arg(2));
+    if (command == L"children" && argc >= 3) return ListChildren(argv[2]);
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
     if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
+    if (command == L"watch-scroll-lock" && argc >= 3) return WatchScrollLock(Number(argv[2]));
     if (command == L"click" && argc >= 4) {
         return Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), arg(4));
     }
