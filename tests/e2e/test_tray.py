@@ -29,6 +29,17 @@ def tray_icons(session):
             if window["class"] == ICON]
 
 
+class FailingScenario:
+    """Hands Activity's writes to the session until told to fail, and then only "fail": no tick
+    between the two sees a disk that merely stopped."""
+
+    def __init__(self, session):
+        self.session, self.failing = session, False
+
+    def write_scenario(self, text):
+        self.session.write_scenario("fail\n" if self.failing else text)
+
+
 class ScrollLockWatch:
     """probe's account of the ScrollLock state as another process sees it, one line a change."""
 
@@ -87,7 +98,8 @@ class TrayIcon(unittest.TestCase):
             self.assertEqual(tray_icons(session), [([3, 22, 23, 42], True)])
             self.wait_lamp(session, IDLE_LAMP, "the idle lamp")
             scroll_lock = ScrollLockWatch(session)
-            with Activity(session) as activity:
+            scenario = FailingScenario(session)
+            with Activity(scenario) as activity:
                 for reads, writes, lit, what in [(1, 0, True, "drive 0 reading"), (0, 0, False, "drive 0 resting"),
                                                  (0, 1, True, "drive 0 writing")]:
                     scroll_lock.mark()
@@ -97,6 +109,12 @@ class TrayIcon(unittest.TestCase):
                         scroll_lock.wait_lit(f"ScrollLock on, {what}")
                     else:
                         scroll_lock.wait_settled_off(f"ScrollLock off, {what}")
+                # A tick without performance data ends early, and still shows both outputs idle.
+                with activity.lock:
+                    scenario.failing = True
+                self.wait_lamp(session, IDLE_LAMP, "the tray lamp while the performance data fails")
+                scroll_lock.wait_settled_off("ScrollLock off while the performance data fails")
+            session.write_scenario(disks())
 
             # Exit writes the whole file again: every lamp's place among it.
             os.remove(settings_path(session))
