@@ -111,6 +111,47 @@ class HeldKey:
         self.x11.XCloseDisplay(self.display)
 
 
+class XAttributes(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_ulong) for name in ("background_pixmap", "background_pixel", "border_pixmap",
+                                                     "border_pixel")] + [
+        ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int),
+        ("backing_planes", ctypes.c_ulong), ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+        ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
+        ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
+
+
+class Cover:
+    """Another program's window raised over the top-left corner of the screen: a plain X window,
+    which stays above every window that does not raise itself again."""
+    YELLOW = "FFFF00"
+
+    def __init__(self, session, width, height):
+        self.x11 = x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype = ctypes.c_ulong
+        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
+        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                            ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
+        x11.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
+                                                ctypes.POINTER(XAttributes)]
+        x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = x11.XOpenDisplay(session.xvfb.display.encode())
+        if not self.display:
+            raise AssertionError("cannot open the session's display")
+        window = x11.XCreateSimpleWindow(self.display, x11.XDefaultRootWindow(self.display), 0, 0, width, height,
+                                         0, 0, int(self.YELLOW, 16))
+        attributes = XAttributes(override_redirect=1)
+        x11.XChangeWindowAttributes(self.display, window, 1 << 9, ctypes.byref(attributes))  # CWOverrideRedirect
+        x11.XMapRaised(self.display, window)
+        x11.XFlush(self.display)
+
+    def close(self):
+        self.x11.XCloseDisplay(self.display)
+
+
 def settings_path(session):
     return session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
 
@@ -148,7 +189,7 @@ class Lamps(unittest.TestCase):
         return process
 
     def wait_colours(self, session, points, what):
-        """Waits until every (x, y) shows its colour in one screenshot; returns the last look."""
+        """Waits until every (x, y) shows its colour in one screenshot."""
         def look():
             pixel = screen(session)
             seen = {point: pixel(*point) for point in points}
@@ -246,6 +287,20 @@ class Lamps(unittest.TestCase):
             flash = set(seen[:-1])
             self.assertGreaterEqual(len(flash), 5, f"the flash shows changing colours: {seen}")
             self.assertNotIn(IDLE, flash, f"the flash does not pause in the idle colour: {seen}")
+            self.assertEqual(session.quit_lumora(process), 0)
+
+    def test_a_window_laid_over_the_lamps_is_overtaken_within_ten_seconds(self):
+        with harness.Session("lamps-topmost") as session:
+            session.write_scenario(disks())
+            process = self.start(session, mode=1)
+            self.wait_colours(session, {(10, 8): IDLE}, "an idle lamp")
+            cover = Cover(session, 60, 30)
+            try:
+                self.wait_colours(session, {(50, 25): Cover.YELLOW}, "the cover on screen")
+                # The lamps are put back on top every 10 s; the deadline leaves room for a slow tick.
+                self.wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): Cover.YELLOW}, "lamps over the cover")
+            finally:
+                cover.close()
             self.assertEqual(session.quit_lumora(process), 0)
 
 
