@@ -13,8 +13,9 @@ from test_lamps import Activity, disks
 TRAY, ICON = "__winex11_standalone_tray", "__winex11_tray_icon"
 # The lamp of tools/make_icons.py's 16 x 16 drawing, centred in the first icon's window.
 TRAY_LAMP = (16, 32)
-IDLE_LAMP, ACTIVE_LAMP = "184020", "30E040"
-SETTINGS = ("[General]\r\nClass=1\r\nversion=1.104\r\nShowTrayIcon={tray}\r\nUseTrayLed=Yes\r\n"
+# The program's icon is the lit lamp too.
+IDLE_LAMP, ACTIVE_LAMP, PROGRAM_ICON = "184020", "30E040", "30E040"
+SETTINGS = ("[General]\r\nClass=1\r\nversion=1.104\r\nShowTrayIcon={tray}\r\nUseTrayLed={lamp}\r\n"
             "UseKeyboardLed=Yes\r\nUseKeyboardLedDirectAccess=No\r\n[Appearance]\r\nFrequency=100\r\n")
 
 
@@ -72,11 +73,11 @@ class ScrollLockWatch:
 
 
 class TrayIcon(unittest.TestCase):
-    def start(self, session, tray):
+    def start(self, session, tray, lamp="Yes"):
         session.write_scenario(disks())
         os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
         with open(settings_path(session), "w", newline="") as f:
-            f.write(SETTINGS.format(tray=tray))
+            f.write(SETTINGS.format(tray=tray, lamp=lamp))
         process = session.start_lumora("/s")
         session.wait_started()
         return process
@@ -85,12 +86,15 @@ class TrayIcon(unittest.TestCase):
         harness.wait_until(lambda: session.probe("pixel", *map(str, TRAY_LAMP)).strip() == colour, 20,
                            interval=0.05, what=what)
 
-    def test_no_icon_when_the_user_does_not_want_one(self):
-        with harness.Session("tray-none") as session:
-            process = self.start(session, tray="No")
-            # The icon is added before the message loop runs, so it would be there by now.
-            self.assertEqual(tray_icons(session), [])
-            self.assertEqual(session.quit_lumora(process), 0)
+    def test_the_settings_choose_whether_an_icon_shows_and_which(self):
+        for tray, lamp, icon in [("No", "Yes", None), ("Yes", "No", PROGRAM_ICON)]:
+            with self.subTest(ShowTrayIcon=tray, UseTrayLed=lamp), harness.Session("tray-settings") as session:
+                process = self.start(session, tray, lamp)
+                # The icon is added before the message loop runs, so it would be there by now.
+                self.assertEqual(tray_icons(session), [([3, 22, 23, 42], True)] if icon else [])
+                if icon:
+                    self.wait_lamp(session, icon, "the program's icon on a resting disk")
+                self.assertEqual(session.quit_lumora(process), 0)
 
     def test_the_icon_and_scroll_lock_are_lamps_and_the_menu_ends_the_program(self):
         with harness.Session("tray") as session:
