@@ -98,6 +98,23 @@ class HeldKey:
             raise AssertionError("cannot open the session's display")
         self.keycode = self.x11.XKeysymToKeycode(self.display, keysym)
 
+    @staticmethod
+    def move_pointer(session, points):
+        """Moves the pointer through the points as a hand would, through XTEST."""
+        x11, xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xtest.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
+        display = x11.XOpenDisplay(session.xvfb.display.encode())
+        if not display:
+            raise AssertionError("cannot open the session's display")
+        for x, y in points:
+            xtest.XTestFakeMotionEvent(display, -1, x, y, 0)
+            x11.XFlush(display)
+            time.sleep(0.05)
+        x11.XCloseDisplay(display)
+
     def press(self, down):
         self.xtest.XTestFakeKeyEvent(self.display, self.keycode, 1 if down else 0, 0)
         self.x11.XFlush(self.display)
@@ -301,6 +318,21 @@ class Lamps(unittest.TestCase):
                 self.wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): Cover.YELLOW}, "lamps over the cover")
             finally:
                 cover.close()
+            self.assertEqual(session.quit_lumora(process), 0)
+
+    def test_resting_the_pointer_on_a_lamp_shows_its_statistics_on_several_lines(self):
+        with harness.Session("lamps-tooltip") as session:
+            session.write_scenario(disks())
+            process = self.start(session, mode=1)
+            HeldKey.move_pointer(session, [(8, 8), (9, 8), (10, 8)])
+
+            def shown_tooltip():
+                tips = [w["rect"] for w in session.probe_json("windows", "tooltips_class32") if w["visible"]]
+                return tips[0] if tips else None
+            left, top, right, bottom = harness.wait_until(shown_tooltip, 20, what="a tooltip on screen")
+            # Name, totals, rates, requests and queue lengths: the text breaks at its own line breaks.
+            self.assertGreaterEqual(bottom - top, 50, "a tooltip of several lines")
+            self.assertLess(left, 40, "the tooltip stands by the lamp under the pointer")
             self.assertEqual(session.quit_lumora(process), 0)
 
 
