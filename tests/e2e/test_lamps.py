@@ -197,10 +197,10 @@ def lamp_places(session):
 
 
 class Lamps(unittest.TestCase):
-    def start(self, session, mode, opacity=255, label="No"):
+    def start(self, session, mode, opacity=255, label="No", extra=""):
         os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
         with open(settings_path(session), "w", newline="") as f:
-            f.write(SETTINGS.format(mode=mode, opacity=opacity, label=label))
+            f.write(SETTINGS.format(mode=mode, opacity=opacity, label=label) + extra)
         process = session.start_lumora("/s")
         session.wait_started()
         return process
@@ -248,6 +248,17 @@ class Lamps(unittest.TestCase):
                 return whitish and bytes.fromhex(IDLE) in lamp
             harness.wait_until(label_shows, 20, interval=0.05, what="a white label on an idle lamp")
             self.assertEqual(session.quit_lumora(process), 0)
+
+            stored = "[Physical Drive 1]\r\nx=100\r\ny=50\r\n[All-In-One]\r\nvisible=No\r\n"
+            for mode, extra, places in [
+                    (4, "", [(38, 2)]),
+                    (3, "", [(2, 2), (20, 2), (56, 2)]),
+                    (256, "", []),
+                    # A stored place, and a lamp the user switched off, which no mode shows.
+                    (7, stored, [(2, 2), (56, 2), (100, 50)])]:
+                process = self.start(session, mode=mode, extra=extra)
+                self.assertEqual(lamp_places(session), places, f"mode {mode}")
+                self.assertEqual(session.quit_lumora(process), 0)
 
     def test_dragging_moves_one_lamp_or_all_and_the_file_keeps_where_they_went(self):
         with harness.Session("lamps-drag") as session:
