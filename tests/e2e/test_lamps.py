@@ -81,53 +81,6 @@ def lamps(session):
     return sorted((tuple(w["rect"]), w["exstyle"], w["visible"]) for w in found)
 
 
-class HeldKey:
-    """Holds a key down on the session's X display through XTEST: Wine does not show keys that
-    another Windows process injects in the state that GetAsyncKeyState reads."""
-    CONTROL, SHIFT = 0xFFE3, 0xFFE1  # keysyms Control_L and Shift_L
-
-    def __init__(self, session, keysym):
-        self.x11, self.xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        self.x11.XOpenDisplay.restype = ctypes.c_void_p
-        self.x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        self.x11.XFlush.argtypes = self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.xtest.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-        self.display = self.x11.XOpenDisplay(session.xvfb.display.encode())
-        if not self.display:
-            raise AssertionError("cannot open the session's display")
-        self.keycode = self.x11.XKeysymToKeycode(self.display, keysym)
-
-    @staticmethod
-    def move_pointer(session, points):
-        """Moves the pointer through the points as a hand would, through XTEST."""
-        x11, xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        xtest.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
-        display = x11.XOpenDisplay(session.xvfb.display.encode())
-        if not display:
-            raise AssertionError("cannot open the session's display")
-        for x, y in points:
-            xtest.XTestFakeMotionEvent(display, -1, x, y, 0)
-            x11.XFlush(display)
-            time.sleep(0.05)
-        x11.XCloseDisplay(display)
-
-    def press(self, down):
-        self.xtest.XTestFakeKeyEvent(self.display, self.keycode, 1 if down else 0, 0)
-        self.x11.XFlush(self.display)
-
-    def __enter__(self):
-        self.press(True)
-        return self
-
-    def __exit__(self, *_):
-        self.press(False)
-        self.x11.XCloseDisplay(self.display)
-
-
 class XAttributes(ctypes.Structure):
     _fields_ = [(name, ctypes.c_ulong) for name in ("background_pixmap", "background_pixel", "border_pixmap",
                                                      "border_pixel")] + [
@@ -137,36 +90,55 @@ class XAttributes(ctypes.Structure):
         ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
 
 
-class Cover:
-    """Another program's window raised over the top-left corner of the screen: a plain X window,
-    which stays above every window that does not raise itself again."""
+class XDisplay:
+    """The session's X display as a user's hands and another program see it. Keys and pointer go
+    through XTEST: Wine does not show keys that another Windows process injects in the state
+    that GetAsyncKeyState reads."""
+    CONTROL, SHIFT = 0xFFE3, 0xFFE1  # keysyms Control_L and Shift_L
     YELLOW = "FFFF00"
 
-    def __init__(self, session, width, height):
-        self.x11 = x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x11.XCreateSimpleWindow.restype = ctypes.c_ulong
-        x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                            ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
-        x11.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong,
-                                                ctypes.POINTER(XAttributes)]
-        x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    def __init__(self, session):
+        self.x11, self.xtest = x11, xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
+        pointer, ulong, uint, sint = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_int
+        x11.XOpenDisplay.restype, x11.XOpenDisplay.argtypes = pointer, [ctypes.c_char_p]
+        x11.XDefaultRootWindow.restype, x11.XDefaultRootWindow.argtypes = ulong, [pointer]
+        x11.XCreateSimpleWindow.restype = ulong
+        x11.XCreateSimpleWindow.argtypes = [pointer, ulong, sint, sint, uint, uint, uint, ulong, ulong]
+        x11.XChangeWindowAttributes.argtypes = [pointer, ulong, ulong, ctypes.POINTER(XAttributes)]
+        x11.XMapRaised.argtypes = [pointer, ulong]
+        x11.XKeysymToKeycode.argtypes = [pointer, ulong]
+        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [pointer]
+        xtest.XTestFakeKeyEvent.argtypes = [pointer, uint, sint, ulong]
+        xtest.XTestFakeMotionEvent.argtypes = [pointer, sint, sint, sint, ulong]
         self.display = x11.XOpenDisplay(session.xvfb.display.encode())
         if not self.display:
             raise AssertionError("cannot open the session's display")
-        window = x11.XCreateSimpleWindow(self.display, x11.XDefaultRootWindow(self.display), 0, 0, width, height,
-                                         0, 0, int(self.YELLOW, 16))
-        attributes = XAttributes(override_redirect=1)
-        x11.XChangeWindowAttributes(self.display, window, 1 << 9, ctypes.byref(attributes))  # CWOverrideRedirect
-        x11.XMapRaised(self.display, window)
-        x11.XFlush(self.display)
 
-    def close(self):
-        self.x11.XCloseDisplay(self.display)
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.x11.XCloseDisplay(self.display)  # also takes away the cover
+
+    def key(self, keysym, down):
+        self.xtest.XTestFakeKeyEvent(self.display, self.x11.XKeysymToKeycode(self.display, keysym), int(down), 0)
+        self.x11.XFlush(self.display)
+
+    def move_pointer(self, points):
+        for x, y in points:
+            self.xtest.XTestFakeMotionEvent(self.display, -1, x, y, 0)
+            self.x11.XFlush(self.display)
+            time.sleep(0.05)
+
+    def cover(self, width, height):
+        """Raises another program's window over the top-left corner: a plain yellow X window,
+        which stays above every window that does not raise itself again."""
+        window = self.x11.XCreateSimpleWindow(self.display, self.x11.XDefaultRootWindow(self.display), 0, 0, width,
+                                              height, 0, 0, int(self.YELLOW, 16))
+        attributes = XAttributes(override_redirect=1)
+        self.x11.XChangeWindowAttributes(self.display, window, 1 << 9, ctypes.byref(attributes))  # CWOverrideRedirect
+        self.x11.XMapRaised(self.display, window)
+        self.x11.XFlush(self.display)
 
 
 def settings_path(session):
@@ -273,16 +245,18 @@ class Lamps(unittest.TestCase):
                 if key is None:
                     session.probe("drag", str(x), str(y), str(x + by[0]), str(y + by[1]))
                     return
-                with HeldKey(session, key):
+                with XDisplay(session) as display:
+                    display.key(key, True)
                     session.probe("drag", str(x), str(y), str(x + by[0]), str(y + by[1]))
+                    display.key(key, False)
 
             drag((20, 2), (13, 20))
             harness.wait_until(lambda: lamp_places(session) == [(2, 2), (33, 22), (38, 2)], 10, what="drive 1 moved alone")
             # With Ctrl, 13 pixels make one step of 8.
-            drag((33, 22), (13, 0), HeldKey.CONTROL)
+            drag((33, 22), (13, 0), XDisplay.CONTROL)
             harness.wait_until(lambda: lamp_places(session) == [(2, 2), (38, 2), (41, 22)], 10,
                                what=f"a step of 8 ({lamp_places(session)})")
-            drag((2, 2), (6, 4), HeldKey.SHIFT)
+            drag((2, 2), (6, 4), XDisplay.SHIFT)
             moved = [(8, 6), (44, 6), (47, 26)]
             harness.wait_until(lambda: lamp_places(session) == moved, 10, what="all lamps moved together")
             expected = {"Physical Drive 0": (8, 6), "Physical Drive 1": (47, 26), "All-In-One": (44, 6)}
@@ -322,20 +296,20 @@ class Lamps(unittest.TestCase):
             session.write_scenario(disks())
             process = self.start(session, mode=1)
             self.wait_colours(session, {(10, 8): IDLE}, "an idle lamp")
-            cover = Cover(session, 60, 30)
-            try:
-                self.wait_colours(session, {(50, 25): Cover.YELLOW}, "the cover on screen")
+            with XDisplay(session) as display:
+                display.cover(60, 30)
+                self.wait_colours(session, {(50, 25): XDisplay.YELLOW}, "the cover on screen")
                 # The lamps are put back on top every 10 s; the deadline leaves room for a slow tick.
-                self.wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): Cover.YELLOW}, "lamps over the cover")
-            finally:
-                cover.close()
+                self.wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): XDisplay.YELLOW},
+                                  "lamps over the cover")
             self.assertEqual(session.quit_lumora(process), 0)
 
     def test_resting_the_pointer_on_a_lamp_shows_its_statistics_on_several_lines(self):
         with harness.Session("lamps-tooltip") as session:
             session.write_scenario(disks())
             process = self.start(session, mode=1)
-            HeldKey.move_pointer(session, [(8, 8), (9, 8), (10, 8)])
+            with XDisplay(session) as display:
+                display.move_pointer([(8, 8), (9, 8), (10, 8)])
 
             def shown_tooltip():
                 tips = [w["rect"] for w in session.probe_json("windows", "tooltips_class32") if w["visible"]]
