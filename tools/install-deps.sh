@@ -8,6 +8,7 @@ packages=(
   binutils-mingw-w64-x86-64    # windres
   wine wine64                  # runs lumora.exe for the end-to-end tests and `make run`
   xvfb                         # a private display per test
+  libx11-6 libxtst6            # the lamp tests hold keys and move the pointer through XTEST
   python3                      # the end-to-end harness
   cmake ninja-build g++ clang libclang-rt-14-dev  # native build; libFuzzer and the sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev
