@@ -289,7 +289,7 @@ class Session:
     def probe(self, *args, timeout=30):
         done = self.run(PROBE_EXE, *args, timeout=timeout)
         if done.returncode != 0:
-            raise AssertionError(f"probe {' '.join(args)}: {done.stderr.strip()}")
+            raise AssertionError(f"probe {' '.join(args)} exited {done.returncode:#x}: {done.stderr.strip()}")
         return done.stdout
 
     def probe_json(self, *args, timeout=30):
