@@ -39,13 +39,6 @@ bool IsWindowsVersionSupported() {
     return version.dwMajorVersion >= 5;
 }
 
-void BringOptionsWindowForward() {
-    if (g_hWndOptions) {
-        ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
-        ::BringWindowToTop(g_hWndOptions);
-    }
-}
-
 int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     g_hInstance = instance;
     g_ini = std::make_unique<CIniEx>(4, SettingsFiles(), SettingsCaseMapping());
@@ -98,7 +91,7 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     CreateIndicatorWindows();
     TrimWorkingSet();
 
-    const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, BringOptionsWindowForward);
+    const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, ShowOptionsWindow);
     SerializeSettings(false);
     SaveAndDeleteIndicators();
     StopTrayNotify();

@@ -99,13 +99,6 @@ void OnDeviceChangeSettled(HWND worker) {
     CreateIndicatorWindows();
 }
 
-// Only brings an open options window forward: creating one comes with the options window itself.
-void ShowOptionsWindow() {
-    if (!g_hWndOptions) return;
-    ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
-    ::BringWindowToTop(g_hWndOptions);
-}
-
 void OnTrayMenu(HWND worker) {
     switch (ShowTrayMenu()) {
         case IDM_OPTIONS: ShowOptionsWindow(); break;
@@ -175,6 +168,13 @@ public:
 }  // namespace
 
 void SetTickOutputs(TickOutputs* outputs) { g_tickOutputs = outputs; }
+
+// Only brings an open options window forward: creating one comes with the options window itself.
+void ShowOptionsWindow() {
+    if (!g_hWndOptions) return;
+    ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
+    ::BringWindowToTop(g_hWndOptions);
+}
 
 ATOM RegisterWorkerWndClass() {
     WNDCLASSEXW wc{};

@@ -31,6 +31,9 @@ public:
 // Null (the default) drives no output; the outputs outlive the worker window.
 void SetTickOutputs(TickOutputs* outputs);
 
+// The tray's and the lamps' Options command, and a second instance's hand-over.
+void ShowOptionsWindow();
+
 ATOM RegisterWorkerWndClass();
 // The hidden, message-only window that owns the timers and receives notifications.
 HWND CreateWorkerWindow();
