@@ -201,6 +201,10 @@ void OnDragStart(HWND window, LPARAM position) {
     g_dragStart = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
     ::SetCapture(window);
     if (const LampRecord* record = RecordOf(window)) {
+        // The new tooltip has seen no mouse yet: told where the pointer is, it knows its tool,
+        // which some implementations of TTM_POPUP need, and shows the hint after its delay
+        // where TTM_POPUP does nothing.
+        RelayToTooltip(window, WM_MOUSEMOVE, 0, position);
         if (HWND tooltip = TooltipOf(*record)) ::SendMessageW(tooltip, TTM_POPUP, 0, 0);
     }
 }
