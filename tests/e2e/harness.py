@@ -45,7 +45,7 @@ def wineserver_binary():
 
 
 def base_env(prefix, display=None):
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=os.environ.get("LUMORA_WINEDEBUG", "-all"), WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
     env.pop("DISPLAY", None)
     return env if display is None else dict(env, DISPLAY=display)
 

@@ -3,6 +3,7 @@
 //
 //   windows [CLASS]                 top-level and message-only windows, one JSON object a line
 //   children CLASS                  the child windows of the first window of CLASS, one JSON object a line
+//   texts CLASS                     the text of each visible window of CLASS (WM_GETTEXT), one JSON string a line
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
 //   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
@@ -110,6 +111,22 @@ int ListChildren(const wchar_t* parentClass) {
     HWND parent = FirstWindow(parentClass);
     if (!parent) return Fail("no window of that class");
     ::EnumChildWindows(parent, PrintChild, 0);
+    return 0;
+}
+
+// GetWindowTextW gives another process's window its caption only; a tooltip keeps the text it
+// shows elsewhere and hands it out through WM_GETTEXT, which the system carries across processes.
+int ListTexts(const wchar_t* wantedClass) {
+    for (const auto& [window, messageOnly] : FindWindows(wantedClass)) {
+        if (messageOnly || !::IsWindowVisible(window)) continue;
+        wchar_t text[4096] = L"";
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                                   &copied)) {
+            continue;
+        }
+        PrintLine(JsonString(Utf8(text, static_cast<int>(copied))));
+    }
     return 0;
 }
 
@@ -382,6 +399,7 @@ int wmain(int argc, wchar_t** argv) {
 
     if (command == L"windows") return ListWindows(arg(2));
     if (command == L"children" && argc >= 3) return ListChildren(argv[2]);
+    if (command == L"texts" && argc >= 3) return ListTexts(argv[2]);
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
     if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
