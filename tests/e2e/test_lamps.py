@@ -1,7 +1,6 @@
 """The lamps of the running lumora.exe under Wine: where they stand, how they are made, and the
 colours they show while the scenario's disks read, write, do both or rest."""
 import ctypes
-import json
 import os
 import struct
 import threading
@@ -325,8 +324,8 @@ class Lamps(unittest.TestCase):
             process = self.start(session, mode=1)
 
             def shown_tip(start):
-                texts = [json.loads(line) for line in session.probe("texts", "tooltips_class32").splitlines()]
-                return next((text for text in texts if text.startswith(start)), None)
+                return next((text for text in session.probe_json("texts", "tooltips_class32") if text.startswith(start)),
+                            None)
             with XDisplay(session) as display:
                 display.move_pointer([(8, 8), (9, 8), (10, 8)])
                 statistics = harness.wait_until(lambda: shown_tip("Physical Drive 0 - "), 20, what="the statistics tooltip")

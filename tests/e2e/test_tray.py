@@ -8,13 +8,14 @@ import time
 import unittest
 
 import harness
-from test_lamps import Activity, disks
+from test_lamps import Activity, XDisplay, disks
 
 TRAY, ICON = "__winex11_standalone_tray", "__winex11_tray_icon"
 # The lamp of tools/make_icons.py's 16 x 16 drawing, centred in the first icon's window.
 TRAY_LAMP = (16, 32)
 # The program's icon is the lit lamp too.
 IDLE_LAMP, ACTIVE_LAMP, PROGRAM_ICON = "184020", "30E040", "30E040"
+TIP = "Lumora Indicator  - HDD activity monitor"
 SETTINGS = ("[General]\r\nClass=1\r\nversion=1.104\r\nShowTrayIcon={tray}\r\nUseTrayLed={lamp}\r\n"
             "UseKeyboardLed=Yes\r\nUseKeyboardLedDirectAccess=No\r\n[Appearance]\r\nFrequency=100\r\n")
 
@@ -94,6 +95,10 @@ class TrayIcon(unittest.TestCase):
                 self.assertEqual(tray_icons(session), [([3, 22, 23, 42], True)] if icon else [])
                 if icon:
                     self.wait_lamp(session, icon, "the program's icon on a resting disk")
+                    with XDisplay(session) as display:
+                        display.move_pointer([(12, 31), (13, 32), (14, 32)])
+                        harness.wait_until(lambda: TIP in session.probe_json("texts", "tooltips_class32"), 20,
+                                           what="the icon's tooltip")
                 self.assertEqual(session.quit_lumora(process), 0)
 
     def test_the_icon_and_scroll_lock_are_lamps_and_the_menu_ends_the_program(self):
