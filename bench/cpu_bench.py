@@ -1,0 +1,339 @@
+#!/usr/bin/env python3
+"""lumora.exe's CPU time and memory under Wine against a floor program: cpu_bench.py OUT.json
+
+Runs the real lumora.exe for BENCH_CPU_SECONDS (default 60) at Frequency 30 with sixteen lamps
+whose disks change what they do several times a second, then, in a session of its own, the floor
+program (bench/floor), which only ticks at the same interval and takes the same performance-data
+snapshot. For each it measures, over the same stretch after start-up, the CPU time of the Wine
+process and, apart, of its session's wineserver (every Win32 call that reaches the server costs
+there), the other Wine processes of the session and the X server, and the process's peak resident
+memory (VmHWM). Writes everything to OUT.json and prints a report.
+
+Goals: lumora.exe's CPU time within 2 times the floor's, its peak resident memory within 4 MB of
+the floor's. A missed goal fails only a run of 60 seconds or more: short runs are too noisy.
+
+Options, for finding where the time goes:
+  --seconds N          instead of BENCH_CPU_SECONDS
+  --set Key=Value      a settings.ini value for lumora.exe (e.g. Frequency=100, Class=1,
+                       ShowIndicatorLabel=No, UseTrayLed=No, ShowTrayIcon=No, UseKeyboardLed=Yes);
+                       the floor follows Frequency
+  --only lumora|floor  measure one of the two
+  --quiet-disks        the scenario's disks stay idle
+
+Paths: LUMORA_WINDOWS_BUILD (default build/windows) and LUMORA_E2E_WORK (default build/bench/e2e),
+where the template Wine prefix is made when it is missing.
+"""
+import argparse
+import ctypes
+import json
+import os
+import select
+import struct
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.path.dirname(HERE)
+os.environ.setdefault("LUMORA_WINDOWS_BUILD", os.path.join(SOURCE, "build", "windows"))
+os.environ.setdefault("LUMORA_E2E_WORK", os.path.join(SOURCE, "build", "bench", "e2e"))
+os.environ.setdefault("PYTHONDONTWRITEBYTECODE", "1")
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+
+import harness  # noqa: E402
+from perfdata import scenario_text  # noqa: E402
+from test_lamps import counters, settings_path  # noqa: E402
+
+FLOOR_EXE = os.path.join(harness.WINDOWS_BUILD, "bench", "lumora_floor.exe")
+CPU_FACTOR_GOAL = 2.0
+MEMORY_GOAL_KB = 4 * 1024
+ENFORCED_FROM_SECONDS = 60
+# After start-up: the lamps' two-second flash is over and both programs tick steadily.
+SETTLE_SECONDS = 4
+
+# Seven drives, the All-In-One lamp and eight volumes: sixteen lamps.
+DRIVES = 7
+VOLUMES = [f"{letter}:" for letter in "CDEFGHIJ"]
+SETTINGS = {
+    "General": {"Class": "7", "version": "1.104", "StartWithWindows": "0", "ShowTrayIcon": "Yes",
+                "UseTrayLed": "Yes", "UseKeyboardLed": "No", "ShowIndicatorLabel": "Yes"},
+    "Appearance": {"Frequency": "30", "Opacity": "255"},
+}
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+
+
+class Disks:
+    """Rewrites the scenario faster than the ticks. Each disk's queues grow by a pattern that
+    changes every 200 ms and differs from disk to disk, so that lamps keep changing colour:
+    resting, reading, writing, both."""
+
+    def __init__(self, session, quiet=False):
+        self.session, self.quiet = session, quiet
+        self.totals = {}
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def text(self, step):
+        def instance(name, number):
+            reads, writes = (0, 0) if self.quiet else [(0, 0), (1, 0), (0, 1), (2, 1)][(step // 10 + number) % 4]
+            read_queue, write_queue = self.totals.get(name, (0, 0))
+            read_queue, write_queue = read_queue + reads * 1000, write_queue + writes * 1000
+            self.totals[name] = (read_queue, write_queue)
+            return name, counters(read_queue + write_queue, read_queue, write_queue)
+        drives = [instance(f"{n} {VOLUMES[n]}" if n < len(VOLUMES) else str(n), n) for n in range(DRIVES)]
+        volumes = [instance(name, DRIVES + n) for n, name in enumerate(VOLUMES)]
+        return scenario_text([(234, drives + [("_Total", counters())]), (236, volumes + [("_Total", counters())])])
+
+    def run(self):
+        step = 0
+        while not self.stop.wait(0.02):
+            step += 1
+            self.session.write_scenario(self.text(step))
+
+    def __enter__(self):
+        self.session.write_scenario(self.text(0))
+        self.thread.start()
+        return self
+
+    def __exit__(self, *_):
+        self.stop.set()
+        self.thread.join()
+
+
+class ScenarioReads:
+    """Counts the opens of the scenario file, one for each performance-data query of either
+    program: the proof that both really ticked at the same rate."""
+    IN_OPEN = 0x20
+
+    def __init__(self, session):
+        self.libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = self.libc.inotify_init1(os.O_NONBLOCK | os.O_CLOEXEC)
+        if self.fd < 0 or self.libc.inotify_add_watch(
+                self.fd, os.path.dirname(session.drive_c("lumora-test", "scenario.txt")).encode(), self.IN_OPEN) < 0:
+            raise OSError(ctypes.get_errno(), "inotify")
+        self.count, self.counting = 0, False
+        self.stop = threading.Event()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def run(self):
+        while not self.stop.is_set():
+            if not select.select([self.fd], [], [], 0.2)[0]:
+                continue
+            data, at = os.read(self.fd, 65536), 0
+            while at + 16 <= len(data):
+                _, mask, _, length = struct.unpack_from("iIII", data, at)
+                name = data[at + 16: at + 16 + length].rstrip(b"\0")
+                at += 16 + length
+                if self.counting and mask & self.IN_OPEN and name == b"scenario.txt":
+                    self.count += 1
+
+    def __enter__(self):
+        self.thread.start()
+        return self
+
+    def __exit__(self, *_):
+        self.stop.set()
+        self.thread.join()
+        os.close(self.fd)
+
+
+def cpu_seconds(pid):
+    """utime + stime of a process, or None once it is gone."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rpartition(")")[2].split()
+    except OSError:
+        return None
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def peak_resident_kb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmHWM:"):
+                return int(line.split()[1])
+    raise RuntimeError(f"no VmHWM for process {pid}")
+
+
+def session_processes(session):
+    """{pid: command name} of every process that runs in the session's prefix."""
+    wanted = f"WINEPREFIX={session.prefix}".encode()
+    found = {}
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                if wanted not in f.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{entry}/stat") as f:
+                found[int(entry)] = f.read().partition("(")[2].rpartition(")")[0]
+        except OSError:
+            continue
+    return found
+
+
+def cpu_of(pids):
+    return sum(cpu_seconds(pid) or 0.0 for pid in pids)
+
+
+def merged_settings(overrides):
+    sections = {name: dict(keys) for name, keys in SETTINGS.items()}
+    for key, value in overrides.items():
+        section = next((name for name, keys in sections.items() if key in keys), "General")
+        sections[section][key] = value
+    return sections
+
+
+def write_settings(session, overrides):
+    sections = merged_settings(overrides)
+    os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
+    with open(settings_path(session), "w", newline="") as f:
+        for name, keys in sections.items():
+            f.write(f"[{name}]\r\n" + "".join(f"{key}={value}\r\n" for key, value in keys.items()))
+    return sections
+
+
+def start_lumora(session, settings):
+    process = session.start_lumora("/s")
+    session.wait_started()
+    lamps = session.probe_json("windows", "LUMORAIndicator")
+    if settings["General"]["Class"] == SETTINGS["General"]["Class"] and len(lamps) != DRIVES + 1 + len(VOLUMES):
+        raise RuntimeError(f"expected {DRIVES + 1 + len(VOLUMES)} lamps, lumora.exe shows {len(lamps)}")
+    return process, len(lamps)
+
+
+def start_floor(session, settings):
+    process = session.start(FLOOR_EXE, settings["Appearance"]["Frequency"])
+    output = os.path.join(session.folder, f"{session.launches:03d}-{os.path.basename(FLOOR_EXE)}.out")
+
+    def ticking():
+        if process.poll() is not None:
+            raise RuntimeError(f"the floor program ended with {process.returncode}")
+        with open(output) as f:
+            return f.read().strip()
+    said = harness.wait_until(ticking, 60, what="the floor program's first tick")
+    if said != "ticking":
+        raise RuntimeError(f"the floor program reads no performance data: {said!r}")
+    return process, 0
+
+
+def measure(name, start, seconds, overrides, quiet):
+    with harness.Session(f"cpu-{name}") as session:
+        settings = write_settings(session, overrides)
+        with Disks(session, quiet), ScenarioReads(session) as reads:
+            process, lamps = start(session, settings)
+            time.sleep(SETTLE_SECONDS)
+            others = session_processes(session)
+            server = [pid for pid, command in others.items() if command.startswith("wineserver")]
+            rest = [pid for pid in others if pid != process.pid and pid not in server]
+            xvfb = [session.xvfb.process.pid]
+            before = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
+            began, reads.counting = time.monotonic(), True
+            time.sleep(seconds)
+            after = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
+            elapsed, reads.counting = time.monotonic() - began, False
+            if after[0] is None or process.poll() is not None:
+                raise RuntimeError(f"{name} ended during the measurement")
+            peak = peak_resident_kb(process.pid)
+            if name == "lumora" and session.quit_lumora(process) != 0:
+                raise RuntimeError("lumora.exe did not end with exit code 0")
+    spent = [round(a - b, 3) for a, b in zip(after, before)]
+    return {"cpu_seconds": spent[0], "wineserver_cpu_seconds": spent[1], "other_wine_cpu_seconds": spent[2],
+            "xvfb_cpu_seconds": spent[3], "startup_cpu_seconds": round(before[0], 3), "vmhwm_kb": peak,
+            "measured_seconds": round(elapsed, 1), "queries_per_second": round(reads.count / elapsed, 1),
+            "cpu_ms_per_query": round(1000 * spent[0] / reads.count, 2) if reads.count else None,
+            "lamps": lamps,
+            "other_wine_processes": sorted(command for pid, command in others.items() if pid in rest)}
+
+
+def ratio(a, b):
+    return round(a / b, 2) if b > 0 else None
+
+
+def compare(results, seconds):
+    lumora, floor = results["lumora"], results["floor"]
+    total = {name: r["cpu_seconds"] + r["wineserver_cpu_seconds"] for name, r in (("lumora", lumora), ("floor", floor))}
+    cpu_ratio = ratio(lumora["cpu_seconds"], floor["cpu_seconds"])
+    per_query_ratio = ratio(lumora["cpu_ms_per_query"] or 0, floor["cpu_ms_per_query"] or 0)
+    memory_kb = lumora["vmhwm_kb"] - floor["vmhwm_kb"]
+    # A program that falls behind its timer ticks less often and so spends less: the goal holds
+    # only when it holds per tick as well.
+    cpu_met = None not in (cpu_ratio, per_query_ratio) and max(cpu_ratio, per_query_ratio) <= CPU_FACTOR_GOAL
+    return {"cpu_ratio": cpu_ratio, "cpu_per_query_ratio": per_query_ratio,
+            "total_ratio": ratio(total["lumora"], total["floor"]), "memory_difference_kb": memory_kb,
+            "goals": {"cpu_within_2_times_floor": cpu_met,
+                      "memory_within_4_mb_of_floor": memory_kb <= MEMORY_GOAL_KB},
+            "goals_enforced": seconds >= ENFORCED_FROM_SECONDS}
+
+
+def report(summary):
+    print(f"CPU benchmark: {summary['seconds']} s at Frequency {summary['settings']['Appearance']['Frequency']}")
+    print(f"{'':8} {'process':>9} {'wineserver':>11} {'other Wine':>11} {'Xvfb':>7} {'VmHWM':>10} {'lamps':>6} "
+          f"{'queries/s':>10} {'ms/query':>9}")
+    for name in ("lumora", "floor"):
+        if name in summary:
+            r = summary[name]
+            print(f"{name:8} {r['cpu_seconds']:>8.2f}s {r['wineserver_cpu_seconds']:>10.2f}s "
+                  f"{r['other_wine_cpu_seconds']:>10.2f}s {r['xvfb_cpu_seconds']:>6.2f}s {r['vmhwm_kb']:>7} KB "
+                  f"{r['lamps']:>6} {r['queries_per_second']:>10} {r['cpu_ms_per_query']:>9}")
+    if "cpu_ratio" not in summary:
+        return 0
+    goals = summary["goals"]
+    print(f"CPU lumora/floor: {summary['cpu_ratio']}x, per query {summary['cpu_per_query_ratio']}x "
+          f"(goal <= {CPU_FACTOR_GOAL:g}x): {'met' if goals['cpu_within_2_times_floor'] else 'MISSED'}; "
+          f"with the wineserver: {summary['total_ratio']}x")
+    print(f"VmHWM lumora - floor: {summary['memory_difference_kb']} KB (goal <= {MEMORY_GOAL_KB} KB): "
+          f"{'met' if goals['memory_within_4_mb_of_floor'] else 'MISSED'}")
+    if all(goals.values()):
+        return 0
+    if not summary["goals_enforced"]:
+        print(f"(a run shorter than {ENFORCED_FROM_SECONDS} s does not fail on a missed goal)")
+        return 0
+    print("FAIL: a goal is missed")
+    return 1
+
+
+def ensure_template():
+    """The template prefix, made when missing or when it names another build's counter source."""
+    registry = os.path.join(harness.TEMPLATE, "system.reg")
+    library = harness.windows_path(harness.PERFSOURCE_DLL).replace("\\", "\\\\")
+    try:
+        with open(registry, encoding="utf-8", errors="replace") as f:
+            if library in f.read():
+                return
+    except OSError:
+        pass
+    harness.make_template()
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("out")
+    parser.add_argument("--seconds", type=float, default=float(os.environ.get("BENCH_CPU_SECONDS", "60")))
+    parser.add_argument("--set", action="append", default=[], metavar="Key=Value")
+    parser.add_argument("--only", choices=("lumora", "floor"))
+    parser.add_argument("--quiet-disks", action="store_true")
+    options = parser.parse_args(argv[1:])
+    overrides = dict(item.split("=", 1) for item in options.set)
+    for exe in (harness.LUMORA_EXE, FLOOR_EXE, harness.PERFSOURCE_DLL, harness.PROBE_EXE):
+        if not os.path.exists(exe):
+            print(f"missing {exe}: build the windows preset first")
+            return 2
+    ensure_template()
+
+    summary = {"seconds": options.seconds, "settings": merged_settings(overrides)}
+    # One after the other, never together: each has the machine to itself.
+    for name, start in (("lumora", start_lumora), ("floor", start_floor)):
+        if options.only in (None, name):
+            summary[name] = measure(name, start, options.seconds, overrides, options.quiet_disks)
+    if options.only is None:
+        summary.update(compare(summary, options.seconds))
+    with open(options.out, "w") as f:
+        json.dump(summary, f, indent=2)
+    return report(summary)
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
