@@ -1,5 +1,5 @@
 # Everyday commands. Each installs what is missing first (tools/install-deps.sh, idempotent).
-.PHONY: all deps windows native test run fuzz bench clean
+.PHONY: all deps windows native test run screenshots fuzz bench clean
 
 all: windows
 
@@ -22,6 +22,10 @@ test: native
 # lumora.exe under Wine, showing this machine's real disk activity. Ctrl+C ends it.
 run: windows
 	@python3 tools/run.py
+
+# Pictures of the lamps, their tooltip and the tray icon under Wine, into docs/ for the README.
+screenshots: windows
+	@python3 tools/screenshots.py
 
 # Every fuzz target for FUZZ_SECONDS (default 60) each.
 fuzz: deps
