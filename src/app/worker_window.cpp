@@ -20,11 +20,9 @@ namespace {
 constexpr UINT kFlashIntervalMs = 20;
 constexpr UINT kTopmostIntervalMs = 10000;
 constexpr UINT kDeviceSettleMs = 3000;
-constexpr uint64_t kTrimPeriodMs = 10000;
 
 TickOutputs* g_tickOutputs = nullptr;
-// Update ticks since the working set was last trimmed.
-uint64_t g_ticksSinceTrim = 0;
+TrimSchedule g_trimSchedule;
 
 HWND LampOf(size_t index) { return index < g_devices.size() ? static_cast<HWND>(g_devices[index].hWnd) : nullptr; }
 
@@ -38,32 +36,22 @@ void ForEachShownLamp(Visit visit) {
     }
 }
 
-void TrimWhenDue() {
-    const uint64_t elapsed = g_ticksSinceTrim * static_cast<uint64_t>(g_settings.Frequency > 0 ? g_settings.Frequency : 0);
-    ++g_ticksSinceTrim;
-    if (elapsed < kTrimPeriodMs) return;
-    g_ticksSinceTrim = 0;
-    TrimWorkingSet();
-}
+class ProgramTickLamps final : public TickLamps {
+public:
+    bool RefreshSnapshot() override { return g_pRegistryAccess && g_pRegistryAccess->Refresh(); }
+    size_t Count() override { return g_indicators.size(); }
+    bool IsShown(size_t index) override {
+        HWND lamp = LampOf(index);
+        return g_indicators[index]->m_visible && lamp && ::IsWindowVisible(lamp);
+    }
+    __performance_data* Sampler(size_t index) override { return g_indicators[index]->m_sampler.get(); }
+    ActivityState Update(size_t index) override { return UpdateIndicator(LampOf(index)); }
+};
 
 void OnUpdateTick() {
-    // The keyboard LED and the tray icon: BeginTick, AddActivity per lamp, EndTick.
-    TickOutputs* outputs = g_tickOutputs;
-    if (outputs) outputs->BeginTick();
-    // One snapshot serves every sampler; without it nothing is sampled and the outputs show idle.
-    if (!g_pRegistryAccess || !g_pRegistryAccess->Refresh()) {
-        if (outputs) outputs->EndTick();
-        return;
-    }
-    ForEachShownLamp([outputs](__gui_data& record, HWND lamp) {
-        __performance_data* sampler = record.m_sampler.get();
-        if (!sampler || !sampler->BeforeUpdate()) return;
-        const ActivityState state = UpdateIndicator(lamp);
-        sampler->AfterUpdate();
-        if (outputs) outputs->AddActivity(state);
-    });
-    if (outputs) outputs->EndTick();
-    TrimWhenDue();
+    ProgramTickLamps lamps;
+    if (!RunUpdateTick(lamps, g_tickOutputs)) return;
+    if (g_trimSchedule.CountTick(g_settings.Frequency)) TrimWorkingSet();
 }
 
 void OnFlashTick(HWND worker) {

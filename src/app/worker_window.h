@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "sampling/sampler.h"
+#include "app/update_tick.h"
 
 namespace lumora {
 
@@ -14,19 +14,6 @@ inline constexpr UINT_PTR TIMERID_UPDATESTATE = 5912;
 inline constexpr UINT_PTR TIMERID_UPDATESTATE_HOT = 5920;
 inline constexpr UINT_PTR TIMERID_UPDATESTATE_TOPMOST = 5921;
 inline constexpr UINT_PTR TIMERID_REENUMERATE = 5922;
-
-// The outputs that follow the whole tick besides the lamps: the keyboard LED and the tray icon.
-// The tick calls BeginTick first, AddActivity with each sampled lamp's state, and EndTick after
-// the last lamp; a tick whose snapshot fails calls EndTick with nothing added.
-class TickOutputs {
-public:
-    virtual ~TickOutputs() = default;
-    // Forget the previous tick and show the outputs idle.
-    virtual void BeginTick() = 0;
-    virtual void AddActivity(ActivityState state) = 0;
-    // Light what any added state asks for, as the settings allow.
-    virtual void EndTick() = 0;
-};
 
 // Null (the default) drives no output; the outputs outlive the worker window.
 void SetTickOutputs(TickOutputs* outputs);

@@ -1,0 +1,36 @@
+#include "app/update_tick.h"
+
+namespace lumora {
+namespace {
+
+constexpr uint64_t kTrimPeriodMs = 10000;
+
+}  // namespace
+
+bool RunUpdateTick(TickLamps& lamps, TickOutputs* outputs) {
+    if (outputs) outputs->BeginTick();
+    if (!lamps.RefreshSnapshot()) {
+        if (outputs) outputs->EndTick();
+        return false;
+    }
+    for (size_t i = 0; i < lamps.Count(); ++i) {
+        if (!lamps.IsShown(i)) continue;
+        __performance_data* sampler = lamps.Sampler(i);
+        if (!sampler || !sampler->BeforeUpdate()) continue;
+        const ActivityState state = lamps.Update(i);
+        sampler->AfterUpdate();
+        if (outputs) outputs->AddActivity(state);
+    }
+    if (outputs) outputs->EndTick();
+    return true;
+}
+
+bool TrimSchedule::CountTick(int32_t intervalMs) {
+    const uint64_t elapsed = m_ticksSinceTrim * static_cast<uint64_t>(intervalMs > 0 ? intervalMs : 0);
+    ++m_ticksSinceTrim;
+    if (elapsed < kTrimPeriodMs) return false;
+    m_ticksSinceTrim = 0;
+    return true;
+}
+
+}  // namespace lumora
