@@ -45,7 +45,9 @@ def wineserver_binary():
 
 
 def base_env(prefix, display=None):
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=os.environ.get("LUMORA_WINEDEBUG", "-all"), WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
+    # Wine's own errors stay in each launch's .err file, and in a failed probe's message.
+    debug = os.environ.get("LUMORA_WINEDEBUG", "-all,err+all")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG=debug, WINEDLLOVERRIDES="mscoree,mshtml=", WINEARCH="win64")
     env.pop("DISPLAY", None)
     return env if display is None else dict(env, DISPLAY=display)
 
