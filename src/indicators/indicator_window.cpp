@@ -146,6 +146,17 @@ void PaintLamp(HWND window, HDC dc, const LampRecord& record) {
                static_cast<int>(device->label.size()));
 }
 
+// Under Wine every repaint costs several server round trips and an upload to the X server,
+// so a lamp whose colours and split stay as they are is not painted again tick after tick.
+bool PaintsAlike(HWND window, ActivityState shown, ActivityState next) {
+    if (shown == next) return true;
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const LampFill before = PlanLampFill(shown, client.top, client.bottom);
+    const LampFill after = PlanLampFill(next, client.top, client.bottom);
+    return before.upper == after.upper && before.lower == after.lower && before.split == after.split;
+}
+
 void OnPaint(HWND window) {
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(window, &paint);
@@ -343,10 +354,11 @@ ActivityState UpdateIndicator(HWND window) {
         return 0;
     }
     __performance_data& sampler = *record->m_sampler;
+    const ActivityState shown = sampler.m_state;
     sampler.m_state = 0;
     sampler.m_state = sampler.Update();
     RefreshVisibleTooltip(*record);
-    ::InvalidateRect(window, nullptr, FALSE);
+    if (!PaintsAlike(window, shown, sampler.m_state)) ::InvalidateRect(window, nullptr, FALSE);
     return sampler.m_state;
 }
 
