@@ -11,7 +11,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "resources")
 
 
-def lamp(size, lit, body=(0x40, 0x40, 0x48), glow=(0x30, 0xE0, 0x40)):
+def lamp(size, lit, body=(0x40, 0x40, 0x48), glow=(0x30, 0xE0, 0x40), slot=True):
     """A drive case seen from the front with an activity lamp in its lower right corner."""
     px = [[(0, 0, 0, 0)] * size for _ in range(size)]
     m = max(1, size // 16)
@@ -22,7 +22,7 @@ def lamp(size, lit, body=(0x40, 0x40, 0x48), glow=(0x30, 0xE0, 0x40)):
             shade = 0x20 if edge else 0
             px[y][x] = (body[0] - shade, body[1] - shade, body[2] - shade, 255)
     # slot of the drive bay
-    for x in range(3 * m, size // 2):
+    for x in range(3 * m if slot else size, size // 2):
         px[top + 2 * m][x] = (0x90, 0x90, 0x98, 255)
     colour = glow if lit else (0x18, 0x40, 0x20)
     lw, lh = max(2, size // 5), max(2, size // 8)
@@ -30,6 +30,58 @@ def lamp(size, lit, body=(0x40, 0x40, 0x48), glow=(0x30, 0xE0, 0x40)):
     for y in range(y0, y0 + lh):
         for x in range(x0, x0 + lw):
             px[y][x] = colour + (255,)
+    return px
+
+
+def blank(size):
+    return [[(0, 0, 0, 0)] * size for _ in range(size)]
+
+
+def box(px, x0, y0, x1, y1, fill, edge=None):
+    """Fills [x0, x1) x [y0, y1), with a one-pixel border of `edge` if given."""
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            on_edge = edge and (y in (y0, y1 - 1) or x in (x0, x1 - 1))
+            px[y][x] = (edge if on_edge else fill) + (255,)
+
+
+def indicators(size=32):
+    """Three lamps in a row as they stand on the screen: reading, writing and idle."""
+    px = blank(size)
+    for i, colour in enumerate([(0x00, 0xFF, 0x00), (0xFF, 0x00, 0x00), (0x00, 0x00, 0x80)]):
+        x = 1 + i * 10
+        box(px, x, 11, x + 10, 21, colour, edge=(0x20, 0x20, 0x28))
+    return px
+
+
+# A 4 x 5 pixel "C:" for the logical disk's drive letter.
+LETTER = ["###.", "#..#", "#...", "#..#", "###."]
+
+
+def logical_disk(size=32):
+    """The drive case with a drive letter on its front instead of the bay, at twice the font's size."""
+    px = lamp(size, True, slot=False)
+    for row, line in enumerate(LETTER):
+        for column, mark in enumerate(line):
+            if mark == "#":
+                for dy in range(2):
+                    for dx in range(2):
+                        px[11 + 2 * row + dy][5 + 2 * column + dx] = (0xF0, 0xF0, 0xF0, 255)
+    return px
+
+
+def all_in_one(size=32):
+    """Three thin drive cases whose activity meets in one lamp."""
+    px = blank(size)
+    body, edge, glow = (0x40, 0x40, 0x48), (0x20, 0x20, 0x28), (0x30, 0xE0, 0x40)
+    for i in range(3):
+        y = 5 + i * 8
+        box(px, 1, y, 18, y + 7, body, edge=edge)
+        for x in range(18, 22):
+            px[y + 3][x] = (0x90, 0x90, 0x98, 255)
+        for y_line in range(min(y + 3, 16), max(y + 3, 16) + 1):
+            px[y_line][21] = (0x90, 0x90, 0x98, 255)
+    box(px, 22, 11, 31, 21, glow, edge=edge)
     return px
 
 
@@ -53,12 +105,17 @@ def ico(images):
     return header + entries + blobs
 
 
-def write(name, lit):
+def write(name, images):
     with open(os.path.join(OUT, name), "wb") as f:
-        f.write(ico([lamp(16, lit), lamp(32, lit)]))
+        f.write(ico(images))
 
 
 if __name__ == "__main__":
-    write("lumora.ico", True)
-    write("tray_idle.ico", False)
-    write("tray_active.ico", True)
+    write("lumora.ico", [lamp(16, True), lamp(32, True)])
+    write("tray_idle.ico", [lamp(16, False), lamp(32, False)])
+    write("tray_active.ico", [lamp(16, True), lamp(32, True)])
+    # The General page shows these at 32 x 32 only, so they carry no smaller image.
+    write("indicators.ico", [indicators()])
+    write("physical_drive.ico", [lamp(32, True)])
+    write("logical_disk.ico", [logical_disk()])
+    write("all_in_one.ico", [all_in_one()])
