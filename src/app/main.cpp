@@ -7,6 +7,7 @@
 #include "app/resident_program.h"
 #include "app/single_instance.h"
 #include "app/worker_window.h"
+#include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "support/trace_log.h"
 #include "support/wide_text.h"
@@ -26,7 +27,9 @@ bool IsWindowsVersionSupported() {
 
 int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
     if (!StartResidentProgram(instance)) return -1;
-    const WPARAM quitCode = RunMessageLoop(guard.Event(), nullptr, ShowOptionsWindow);
+    // A table from the program's own resources needs no release.
+    const HACCEL accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDC_LUMORA));
+    const WPARAM quitCode = RunMessageLoop(guard.Event(), accelerators, ShowOptionsWindow);
     StopResidentProgram();
     return static_cast<int>(quitCode);
 }

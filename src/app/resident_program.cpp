@@ -10,6 +10,7 @@
 #include "indicators/indicator_window.h"
 #include "indicators/tray_notify.h"
 #include "indicators/win32_tray_notify.h"
+#include "options/options_window.h"
 #include "sampling/registry_access.h"
 #include "sampling/win32_sampling.h"
 #include "settings/ini_engine.h"
@@ -38,6 +39,10 @@ bool StartResidentProgram(HINSTANCE instance) {
     ApplyStartWithWindows();
 
     g_trace.Trace(u"Registering classes");
+    g_optionsContext = {g_hInstance, &g_hWndOptions, TrimWorkingSet};
+    g_trace.TracePart(u"registerClassEx atom = ");
+    g_trace.TraceValue(RegisterOptionsWndClass());
+    g_trace.TraceText("\n");
     InstallLampWindows();
     RegisterIndicatorWndClass();
     g_trace.Trace(u"Registering classes finished.");
@@ -78,6 +83,8 @@ bool StartResidentProgram(HINSTANCE instance) {
     g_trace.Trace(u"Creating indicators");
     CreateIndicators();
     CreateIndicatorWindows();
+    TrimWorkingSet();
+    if (!g_settings.SilentStart) CreateOptionsWindow(SW_SHOW);
     TrimWorkingSet();
     return true;
 }

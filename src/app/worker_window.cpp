@@ -9,6 +9,7 @@
 #include "indicators/indicator_window.h"
 #include "indicators/tray_notify.h"
 #include "indicators/win32_tray_notify.h"
+#include "options/options_window.h"
 #include "resource_ids.h"
 #include "sampling/registry_access.h"
 #include "settings/settings_store.h"
@@ -157,9 +158,12 @@ public:
 
 void SetTickOutputs(TickOutputs* outputs) { g_tickOutputs = outputs; }
 
-// Only brings an open options window forward: creating one comes with the options window itself.
+// An open window keeps its selected tab; a closed one is made anew.
 void ShowOptionsWindow() {
-    if (!g_hWndOptions) return;
+    if (!g_hWndOptions) {
+        CreateOptionsWindow(SW_SHOW);
+        return;
+    }
     ::ShowWindow(g_hWndOptions, SW_SHOWNORMAL);
     ::BringWindowToTop(g_hWndOptions);
 }
