@@ -4,6 +4,7 @@
 //   windows [CLASS]                 top-level and message-only windows, one JSON object a line
 //   children CLASS                  the child windows of the first window of CLASS, one JSON object a line
 //   texts CLASS                     the text of each visible window of CLASS (WM_GETTEXT), one JSON string a line
+//   item-text CLASS ID              the text of control ID in the first window of CLASS (WM_GETTEXT), as a JSON string
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
 //   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
@@ -127,6 +128,19 @@ int ListTexts(const wchar_t* wantedClass) {
         }
         PrintLine(JsonString(Utf8(text, static_cast<int>(copied))));
     }
+    return 0;
+}
+
+int ItemText(const wchar_t* wantedClass, int id) {
+    HWND window = FirstWindow(wantedClass);
+    HWND item = window ? ::GetDlgItem(window, id) : nullptr;
+    if (!item) return Fail("no such control");
+    wchar_t text[4096] = L"";
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(item, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied)) {
+        return Fail("the control did not answer");
+    }
+    PrintLine(JsonString(Utf8(text, static_cast<int>(copied))));
     return 0;
 }
 
@@ -400,6 +414,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"windows") return ListWindows(arg(2));
     if (command == L"children" && argc >= 3) return ListChildren(argv[2]);
     if (command == L"texts" && argc >= 3) return ListTexts(argv[2]);
+    if (command == L"item-text" && argc >= 4) return ItemText(argv[2], static_cast<int>(Number(argv[3])));
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
     if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
