@@ -21,6 +21,7 @@
 #include "app/resident_program.h"
 #include "app/worker_window.h"
 #include "indicators/indicator_window.h"
+#include "settings/settings_store.h"
 
 namespace {
 
@@ -196,6 +197,8 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     g_gdiFromTable = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS) == 0;
+    // As lumora.exe starts with the user's logon ("/s"): the lamps without the options window.
+    g_settings.SilentStart = true;
     if (!StartResidentProgram(::GetModuleHandleW(nullptr))) return 1;
     // This tool is the worker's clock: every tick comes from RunTick, none from the system.
     for (UINT_PTR id : {TIMERID_UPDATESTATE, TIMERID_UPDATESTATE_HOT, TIMERID_UPDATESTATE_TOPMOST}) {
