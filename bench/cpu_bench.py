@@ -66,9 +66,11 @@ CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
 class Disks:
-    """Rewrites the scenario faster than the ticks. Each disk's queues grow by a pattern that
-    changes every 200 ms and differs from disk to disk, so that lamps keep changing colour:
-    resting, reading, writing, both."""
+    """Rewrites the scenario three times a tick, so that a tick finds the queues grown even when
+    the writer runs late and a busy disk never looks idle by accident. Each disk's queues grow
+    by a pattern that changes every 200 ms and differs from disk to disk, so that lamps keep
+    changing colour: resting, reading, writing, both."""
+    PERIOD = 0.01
 
     def __init__(self, session, quiet=False):
         self.session, self.quiet = session, quiet
@@ -78,18 +80,22 @@ class Disks:
 
     def text(self, step):
         def instance(name, number):
-            reads, writes = (0, 0) if self.quiet else [(0, 0), (1, 0), (0, 1), (2, 1)][(step // 10 + number) % 4]
+            reads, writes = (0, 0) if self.quiet else [(0, 0), (1, 0), (0, 1), (2, 1)][(step // 20 + number) % 4]
             read_queue, write_queue = self.totals.get(name, (0, 0))
             read_queue, write_queue = read_queue + reads * 1000, write_queue + writes * 1000
             self.totals[name] = (read_queue, write_queue)
             return name, counters(read_queue + write_queue, read_queue, write_queue)
+        def total(instances):
+            # Each instance's counters are (queue, read queue, write queue, ...) in that order.
+            reads, writes = (sum(values[i][3] for _, values in instances) for i in (5, 6))
+            return "_Total", counters(reads + writes, reads, writes)
         drives = [instance(f"{n} {VOLUMES[n]}" if n < len(VOLUMES) else str(n), n) for n in range(DRIVES)]
         volumes = [instance(name, DRIVES + n) for n, name in enumerate(VOLUMES)]
-        return scenario_text([(234, drives + [("_Total", counters())]), (236, volumes + [("_Total", counters())])])
+        return scenario_text([(234, drives + [total(drives)]), (236, volumes + [total(volumes)])])
 
     def run(self):
         step = 0
-        while not self.stop.wait(0.02):
+        while not self.stop.wait(self.PERIOD):
             step += 1
             self.session.write_scenario(self.text(step))
 
