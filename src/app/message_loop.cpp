@@ -11,7 +11,11 @@ bool DrainQueue(HACCEL accelerators, WPARAM& quitCode) {
             quitCode = msg.wParam;
             return true;
         }
-        if (accelerators && ::TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) continue;
+        // The command goes to the top-level window: a key typed in an options page reaches the
+        // page's control, which would drop the About command that the frame handles.
+        if (accelerators && msg.hwnd && ::TranslateAcceleratorW(::GetAncestor(msg.hwnd, GA_ROOT), accelerators, &msg)) {
+            continue;
+        }
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

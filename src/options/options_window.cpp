@@ -201,9 +201,6 @@ bool CreateOptionsWindow(int showCommand) {
         }
     }
     ::ShowWindow(frame, showCommand);
-    // The message loop hands Alt+? to the window with the focus, and the page gave it to its
-    // first control; on the frame the About box is a key away as the window opens.
-    if (showCommand != SW_HIDE) ::SetFocus(frame);
     ::RedrawWindow(frame, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     return true;
 }
