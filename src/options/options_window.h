@@ -11,6 +11,12 @@ inline constexpr wchar_t kOptionsTitle[] = L"Lumora Indicator";
 // Opened by "Lumora on the Web".
 inline constexpr wchar_t kHomePage[] = L"https://github.com/lumora-indicator/lumora";
 
+// What each page needs of the program around it (devices, lamps, LED, tray icon, timers),
+// declared with its page and provided by the program, which sees all of them.
+class GeneralPageHost;
+class AppearancePageHost;
+class SummaryPageHost;
+
 // What the options window needs of the program around it; start-up fills it in before the
 // class is registered.
 struct OptionsContext {
@@ -18,6 +24,9 @@ struct OptionsContext {
     // The program's handle of the options window: set while the window exists, null otherwise.
     HWND* window = nullptr;
     void (*trimWorkingSet)() = nullptr;
+    GeneralPageHost* general = nullptr;
+    AppearancePageHost* appearance = nullptr;
+    SummaryPageHost* summary = nullptr;
 };
 
 extern OptionsContext g_optionsContext;
