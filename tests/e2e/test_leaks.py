@@ -97,7 +97,8 @@ class LongRun(unittest.TestCase):
         last = sorted(kb for seconds, kb in samples if seconds >= RUN_SECONDS - quarter)
         self.assertTrue(first and last, samples)
         growth = last[len(last) // 2] - first[len(first) // 2]
-        self.assertLessEqual(growth, RSS_GROWTH_BOUND_KB, f"VmRSS grew by {growth} kB after {SETTLE_SECONDS} s: {samples}")
+        self.assertLessEqual(growth, RSS_GROWTH_BOUND_KB,
+                             f"VmRSS grew by {growth} kB after {SETTLE_SECONDS} s: {samples}")
         self.assertGreater(cpu, 1.0, "the program was ticking while it was measured")
 
         self.assertEqual(tool[0].returncode, 0, tool[0].stderr)

@@ -77,7 +77,9 @@ unsigned long Windows() {
 
 unsigned long Lamps() {
     unsigned long lamps = 0;
-    for (const DeviceRecord& device : g_devices) lamps += device.hWnd && ::IsWindowVisible(static_cast<HWND>(device.hWnd));
+    for (const DeviceRecord& device : g_devices) {
+        lamps += device.hWnd && ::IsWindowVisible(static_cast<HWND>(device.hWnd));
+    }
     return lamps;
 }
 
