@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/appearance_page_host.h"
 #include "app/device_set.h"
 #include "app/indicator_store.h"
 #include "app/tick_outputs.h"
@@ -40,6 +41,7 @@ bool StartResidentProgram(HINSTANCE instance) {
 
     g_trace.Trace(u"Registering classes");
     g_optionsContext = {g_hInstance, &g_hWndOptions, TrimWorkingSet};
+    g_optionsContext.appearance = &ProgramAppearancePageHost();
     g_trace.TracePart(u"registerClassEx atom = ");
     g_trace.TraceValue(RegisterOptionsWndClass());
     g_trace.TraceText("\n");

@@ -1,0 +1,66 @@
+#include "app/appearance_page_host.h"
+
+#include "app/app_state.h"
+#include "app/device_set.h"
+#include "app/tick_outputs.h"
+#include "app/worker_window.h"
+#include "indicators/keyboard_led.h"
+#include "indicators/tray_notify.h"
+#include "settings/settings_store.h"
+
+namespace lumora {
+
+namespace {
+
+// The flash that a new lamp shows, so that a lamp the user was looking for is seen at once.
+constexpr int32_t kResetFlashSteps = 100;
+
+class ProgramAppearanceHost final : public AppearancePageHost {
+public:
+    std::vector<HWND> VisibleLamps() override {
+        std::vector<HWND> lamps;
+        for (const DeviceRecord& device : g_devices) {
+            HWND lamp = static_cast<HWND>(device.hWnd);
+            if (lamp && ::IsWindowVisible(lamp)) lamps.push_back(lamp);
+        }
+        return lamps;
+    }
+
+    void LampPlacedByReset(HWND lamp, int32_t x, int32_t y) override {
+        // Entry i of g_indicators is the record of entry i of g_devices.
+        for (size_t i = 0; i < g_devices.size() && i < g_indicators.size(); ++i) {
+            if (g_devices[i].hWnd != lamp || !g_indicators[i]) continue;
+            g_indicators[i]->m_x = x;
+            g_indicators[i]->m_y = y;
+            g_indicators[i]->m_flashCountdown = kResetFlashSteps;
+            return;
+        }
+    }
+
+    void BeginKeyboardLedTick() override { g_keyboardLed.BeginTick(KeyboardLedOptions::From(g_settings)); }
+
+    void ShowTrayIcon(bool show) override {
+        if (show) {
+            g_trayNotify.AddIcon();
+        } else {
+            g_trayNotify.RemoveIcon();
+        }
+    }
+
+    void ResetTrayActivity() override { g_trayNotify.ResetActivity(); }
+
+    void SaveLampRecords() override { SaveIndicators(); }
+
+    void RestartUpdateTimer(int32_t intervalMs) override {
+        if (g_hWndWorker) ::SetTimer(g_hWndWorker, TIMERID_UPDATESTATE, static_cast<UINT>(intervalMs), nullptr);
+    }
+};
+
+}  // namespace
+
+AppearancePageHost& ProgramAppearancePageHost() {
+    static ProgramAppearanceHost host;
+    return host;
+}
+
+}  // namespace lumora
