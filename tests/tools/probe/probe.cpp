@@ -5,6 +5,8 @@
 //   children CLASS                  the child windows of the first window of CLASS, one JSON object a line
 //   texts CLASS                     the text of each visible window of CLASS (WM_GETTEXT), one JSON string a line
 //   item-text CLASS ID              the text of control ID in the first window of CLASS (WM_GETTEXT), as a JSON string
+//   trackbar-pos CLASS ID           the position of trackbar ID in the first window of CLASS (TBM_GETPOS)
+//   edit-first-line CLASS ID        the first visible line of edit control ID in the first window of CLASS
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
 //   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
@@ -131,16 +133,65 @@ int ListTexts(const wchar_t* wantedClass) {
     return 0;
 }
 
-int ItemText(const wchar_t* wantedClass, int id) {
+struct ItemSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindItem(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<ItemSearch*>(context);
+    if (::GetDlgCtrlID(window) != search->id) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// A control of the window or of a page inside it: the options window's pages sit in its tab control.
+HWND ItemOf(const wchar_t* wantedClass, int id) {
     HWND window = FirstWindow(wantedClass);
-    HWND item = window ? ::GetDlgItem(window, id) : nullptr;
+    if (!window) return nullptr;
+    if (HWND item = ::GetDlgItem(window, id)) return item;
+    ItemSearch search{id, nullptr};
+    ::EnumChildWindows(window, FindItem, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int ItemText(const wchar_t* wantedClass, int id) {
+    HWND item = ItemOf(wantedClass, id);
     if (!item) return Fail("no such control");
-    wchar_t text[4096] = L"";
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(item, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &copied)) {
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(item, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length)) {
         return Fail("the control did not answer");
     }
-    PrintLine(JsonString(Utf8(text, static_cast<int>(copied))));
+    std::vector<wchar_t> text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(item, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                               2000, &copied)) {
+        return Fail("the control did not answer");
+    }
+    PrintLine(JsonString(Utf8(text.data(), static_cast<int>(copied))));
+    return 0;
+}
+
+int TrackbarPos(const wchar_t* wantedClass, int id) {
+    HWND item = ItemOf(wantedClass, id);
+    if (!item) return Fail("no such control");
+    // TBM_GETPOS (WM_USER): its answer is a plain number, so it crosses processes as it is.
+    DWORD_PTR position = 0;
+    if (!::SendMessageTimeoutW(item, WM_USER, 0, 0, SMTO_ABORTIFHUNG, 2000, &position)) {
+        return Fail("the control did not answer");
+    }
+    PrintLine(std::to_string(static_cast<long>(position)));
+    return 0;
+}
+
+int EditFirstLine(const wchar_t* wantedClass, int id) {
+    HWND item = ItemOf(wantedClass, id);
+    if (!item) return Fail("no such control");
+    DWORD_PTR line = 0;
+    if (!::SendMessageTimeoutW(item, EM_GETFIRSTVISIBLELINE, 0, 0, SMTO_ABORTIFHUNG, 2000, &line)) {
+        return Fail("the control did not answer");
+    }
+    PrintLine(std::to_string(line));
     return 0;
 }
 
@@ -415,6 +466,8 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"children" && argc >= 3) return ListChildren(argv[2]);
     if (command == L"texts" && argc >= 3) return ListTexts(argv[2]);
     if (command == L"item-text" && argc >= 4) return ItemText(argv[2], static_cast<int>(Number(argv[3])));
+    if (command == L"trackbar-pos" && argc >= 4) return TrackbarPos(argv[2], static_cast<int>(Number(argv[3])));
+    if (command == L"edit-first-line" && argc >= 4) return EditFirstLine(argv[2], static_cast<int>(Number(argv[3])));
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
     if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
