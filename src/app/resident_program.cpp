@@ -6,6 +6,7 @@
 #include "app/appearance_page_host.h"
 #include "app/device_set.h"
 #include "app/indicator_store.h"
+#include "app/summary_page_host.h"
 #include "app/tick_outputs.h"
 #include "app/worker_window.h"
 #include "indicators/indicator_window.h"
@@ -42,6 +43,7 @@ bool StartResidentProgram(HINSTANCE instance) {
     g_trace.Trace(u"Registering classes");
     g_optionsContext = {g_hInstance, &g_hWndOptions, TrimWorkingSet};
     g_optionsContext.appearance = &ProgramAppearancePageHost();
+    g_optionsContext.summary = &ProgramSummaryPageHost();
     g_trace.TracePart(u"registerClassEx atom = ");
     g_trace.TraceValue(RegisterOptionsWndClass());
     g_trace.TraceText("\n");
