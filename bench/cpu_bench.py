@@ -156,12 +156,13 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
 
 
-def peak_resident_kb(pid):
+def resident_kb(pid, field="VmHWM"):
+    """The peak (VmHWM) or present (VmRSS) resident memory of a process."""
     with open(f"/proc/{pid}/status") as f:
         for line in f:
-            if line.startswith("VmHWM:"):
+            if line.startswith(field + ":"):
                 return int(line.split()[1])
-    raise RuntimeError(f"no VmHWM for process {pid}")
+    raise RuntimeError(f"no {field} for process {pid}")
 
 
 def session_processes(session):
@@ -238,18 +239,20 @@ def measure(name, start, seconds, overrides, quiet):
             rest = [pid for pid in others if pid != process.pid and pid not in server]
             xvfb = [session.xvfb.process.pid]
             before = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
+            resident_before = resident_kb(process.pid, "VmRSS")
             began, reads.counting = time.monotonic(), True
             time.sleep(seconds)
             after = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
             elapsed, reads.counting = time.monotonic() - began, False
             if after[0] is None or process.poll() is not None:
                 raise RuntimeError(f"{name} ended during the measurement")
-            peak = peak_resident_kb(process.pid)
+            peak, resident_after = resident_kb(process.pid), resident_kb(process.pid, "VmRSS")
             if name == "lumora" and session.quit_lumora(process) != 0:
                 raise RuntimeError("lumora.exe did not end with exit code 0")
     spent = [round(a - b, 3) for a, b in zip(after, before)]
     return {"cpu_seconds": spent[0], "wineserver_cpu_seconds": spent[1], "other_wine_cpu_seconds": spent[2],
             "xvfb_cpu_seconds": spent[3], "startup_cpu_seconds": round(before[0], 3), "vmhwm_kb": peak,
+            "vmrss_growth_kb": resident_after - resident_before,
             "measured_seconds": round(elapsed, 1), "queries_per_second": round(reads.count / elapsed, 1),
             "cpu_ms_per_query": round(1000 * spent[0] / reads.count, 2) if reads.count else None,
             "lamps": lamps, "load_average": round(os.getloadavg()[0], 2),
