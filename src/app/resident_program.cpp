@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/appearance_page_host.h"
 #include "app/device_set.h"
+#include "app/general_page_host.h"
 #include "app/indicator_store.h"
 #include "app/summary_page_host.h"
 #include "app/tick_outputs.h"
@@ -42,6 +43,7 @@ bool StartResidentProgram(HINSTANCE instance) {
 
     g_trace.Trace(u"Registering classes");
     g_optionsContext = {g_hInstance, &g_hWndOptions, TrimWorkingSet};
+    g_optionsContext.general = &ProgramGeneralPageHost();
     g_optionsContext.appearance = &ProgramAppearancePageHost();
     g_optionsContext.summary = &ProgramSummaryPageHost();
     g_trace.TracePart(u"registerClassEx atom = ");

@@ -1,17 +1,149 @@
 #include "options/general_page.h"
 
+#include "options/appearance_page.h"
 #include "options/options_window.h"
+#include "resource_ids.h"
+#include "settings/registry_key.h"
+#include "settings/settings_store.h"
+#include "support/wide_text.h"
 
 namespace lumora {
 
+namespace {
+
+// The most items LB_GETSELITEMS is asked for; far more devices than a machine has.
+constexpr int kMaxSelectedItems = 1000;
+
+bool IsChecked(HWND page, int id) { return ::IsDlgButtonChecked(page, id) == BST_CHECKED; }
+
+void SetCheck(HWND page, int id, bool checked) {
+    ::CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+ModeChecks ReadChecks(HWND page) {
+    ModeChecks checks;
+    checks.physical = IsChecked(page, IDC_MODE_PHYSICAL);
+    checks.logical = IsChecked(page, IDC_MODE_LOGICAL);
+    checks.allInOne = IsChecked(page, IDC_MODE_ALL_IN_ONE);
+    checks.none = IsChecked(page, IDC_MODE_NONE);
+    return checks;
+}
+
+void ShowChecks(HWND page, const ModeChecks& checks) {
+    SetCheck(page, IDC_MODE_PHYSICAL, checks.physical);
+    SetCheck(page, IDC_MODE_LOGICAL, checks.logical);
+    SetCheck(page, IDC_MODE_ALL_IN_ONE, checks.allInOne);
+    SetCheck(page, IDC_MODE_NONE, checks.none);
+}
+
+// Each item carries its record's index, so that an apply needs no lookup by name.
+void FillList(HWND list, const std::vector<ListedRecord>& items, GeneralPageHost& host) {
+    for (const ListedRecord& item : items) {
+        const std::u16string name = host.RecordName(item.record);
+        const LRESULT index = ::SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AsWide(name)));
+        if (index < 0) continue;
+        ::SendMessageW(list, LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(item.record));
+        ::SendMessageW(list, LB_SELITEMRANGE, item.selected ? TRUE : FALSE,
+                       MAKELPARAM(static_cast<WORD>(index), static_cast<WORD>(index)));
+    }
+}
+
+void FillPage(HWND page) {
+    SetCheck(page, IDC_START_WITH_WINDOWS, g_settings.StartWithWindows != 0);
+    if (GeneralPageHost* host = g_optionsContext.general) {
+        const GeneralLists lists = ListGeneralRecords(host->Records());
+        FillList(::GetDlgItem(page, IDC_PHYSICAL_LIST), lists.physical, *host);
+        FillList(::GetDlgItem(page, IDC_LOGICAL_LIST), lists.logical, *host);
+    }
+    ShowChecks(page, ChecksForMode(g_indicationMode));
+}
+
+bool AppendSelectedRecords(HWND list, std::vector<size_t>& records) {
+    std::vector<int> items(kMaxSelectedItems);
+    const LRESULT count = ::SendMessageW(list, LB_GETSELITEMS, kMaxSelectedItems, reinterpret_cast<LPARAM>(items.data()));
+    if (count == LB_ERR) return false;
+    for (LRESULT i = 0; i < count && i < kMaxSelectedItems; ++i) {
+        const LRESULT record = ::SendMessageW(list, LB_GETITEMDATA, static_cast<WPARAM>(items[static_cast<size_t>(i)]), 0);
+        if (record != LB_ERR) records.push_back(static_cast<size_t>(record));
+    }
+    return true;
+}
+
+void OnModeCommand(HWND page, GeneralCommand command) {
+    const GeneralPageState state = AfterGeneralCommand(command, g_indicationMode, ReadChecks(page));
+    g_indicationMode = state.mode;
+    ShowChecks(page, state.checks);
+    ApplyGeneralPage(page);
+}
+
+void OnStartWithWindows(HWND page) {
+    g_settings.StartWithWindows = IsChecked(page, IDC_START_WITH_WINDOWS) ? 1 : 0;
+    g_settings.Save();
+    ApplyStartWithWindows();
+}
+
+void OnCommand(HWND page, WORD id, WORD notification) {
+    const bool clicked = notification == BN_CLICKED;
+    const bool selectionChanged = notification == LBN_SELCHANGE;
+    switch (id) {
+        case IDC_MODE_PHYSICAL:
+            if (clicked) OnModeCommand(page, GeneralCommand::PhysicalBox);
+            break;
+        case IDC_MODE_LOGICAL:
+            if (clicked) OnModeCommand(page, GeneralCommand::LogicalBox);
+            break;
+        case IDC_MODE_ALL_IN_ONE:
+            if (clicked) OnModeCommand(page, GeneralCommand::AllInOneBox);
+            break;
+        case IDC_MODE_NONE:
+            if (clicked) OnModeCommand(page, GeneralCommand::NoIndicatorsBox);
+            break;
+        case IDC_PHYSICAL_LIST:
+            OnModeCommand(page, selectionChanged ? GeneralCommand::PhysicalListSelectionChanged
+                                                 : GeneralCommand::PhysicalListOther);
+            break;
+        case IDC_LOGICAL_LIST:
+            OnModeCommand(page, selectionChanged ? GeneralCommand::LogicalListSelectionChanged
+                                                 : GeneralCommand::LogicalListOther);
+            break;
+        case IDC_APPLY: ApplyGeneralPage(page); break;
+        case IDC_START_WITH_WINDOWS: OnStartWithWindows(page); break;
+        // Lamps lost off the screen or made invisible by their colours come back in view.
+        case IDC_WHERE_ARE_INDICATORS: ResetAppearance(nullptr); break;
+        default: break;
+    }
+}
+
+}  // namespace
+
+bool ApplyGeneralPage(HWND page) {
+    GeneralPageHost* host = g_optionsContext.general;
+    HWND physical = ::GetDlgItem(page, IDC_PHYSICAL_LIST);
+    HWND logical = ::GetDlgItem(page, IDC_LOGICAL_LIST);
+    if (!host || !physical || !logical) return false;
+    std::vector<size_t> selected;
+    if (!AppendSelectedRecords(physical, selected) || !AppendSelectedRecords(logical, selected)) return false;
+    std::vector<IndicatorChoice> records = host->Records();
+    ApplyGeneralSelection(records, selected, g_indicationMode);
+    if (g_indicationMode != kIndicationNone) SetCheck(page, IDC_MODE_NONE, false);
+    host->ApplyRecords(records);
+    return true;
+}
+
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
-        case WM_INITDIALOG: return TRUE;
-        case WM_COMMAND:
+        case WM_INITDIALOG: FillPage(page); return TRUE;
+        case WM_DESTROY: SerializeSettings(false); return FALSE;
+        case WM_COMMAND: {
+            const WORD id = LOWORD(wParam);
             // The "Close" button is IDOK.
-            if (LOWORD(wParam) != IDOK && LOWORD(wParam) != IDCANCEL) return FALSE;
-            CloseOptionsWindowFromPage(page);
-            return TRUE;
+            if (id == IDOK || id == IDCANCEL) {
+                CloseOptionsWindowFromPage(page);
+                return TRUE;
+            }
+            OnCommand(page, id, HIWORD(wParam));
+            return FALSE;
+        }
         default: return FALSE;
     }
 }

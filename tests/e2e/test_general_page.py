@@ -1,0 +1,155 @@
+"""The General page of the running lumora.exe under Wine: its lists of drives and disks, the mode
+boxes and "Start with Windows", each clicked as a user clicks them, with the lamps, the Run value
+and settings.ini they change."""
+import os
+import unittest
+
+import harness
+from perfdata import scenario_text
+from test_lamps import counters, lamp_places, settings_path
+from test_options import FRAME, centre, frames
+from test_settings import RUN_KEY, quoted_command
+
+# Two drives and two volumes that the prefix does not have, so that the volumes keep their bare
+# names. Lamps start at x = 2 + 18 x place in the set: drive 0, drive 1, All-In-One, M:, N:.
+SCENARIO = scenario_text([
+    (234, [("0 M:", counters()), ("1 N:", counters()), ("_Total", counters())]),
+    (236, [("M:", counters()), ("N:", counters()), ("_Total", counters())]),
+])
+# Drive 0 was dragged away from its start place, beside the options window.
+DRIVE0, DRIVE1, ALL_IN_ONE, VOLUME_M, VOLUME_N = (600, 300), (20, 2), (38, 2), (56, 2), (74, 2)
+SETTINGS = ("[General]\r\nClass={mode}\r\nversion=1.104\r\nShowTrayIcon=No\r\nStartWithWindows=1\r\n"
+            "[Appearance]\r\nFrequency=100\r\nColorOff=65535\r\n[Physical Drive 0]\r\nx=600\r\ny=300\r\n"
+            "[Physical Drive 1]\r\nvisible=No\r\n")
+PHYSICAL_BOX = "Physical drive -  Every indicator displays the state of the single hard disk"
+LOGICAL_BOX = "Logical disks - Every indicator displays the state of the single logical drive"
+ALL_IN_ONE_BOX = "'All-in-one' - Show all devices activity in one indicator"
+START_BOX = "Start with Windows"
+WHERE_BUTTON = "Where are my indicators?"
+# A list item's height in Wine's dialog font, and the colours of a selected and an unselected item.
+ITEM_HEIGHT, SELECTED, UNSELECTED = 13, "3096FA", "FFFFFF"
+
+
+def run_value(session):
+    done = session.run(harness.PROBE_EXE, "regget", RUN_KEY, "lumora.exe", timeout=30)
+    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
+
+
+def stored_sections(session):
+    """{section: {key: value}} of settings.ini."""
+    with open(settings_path(session), encoding="latin-1") as f:
+        text = f.read()
+    sections, section = {}, None
+    for line in text.splitlines():
+        if line.startswith("[") and line.endswith("]"):
+            section = sections.setdefault(line[1:-1], {})
+        elif section is not None and "=" in line:
+            key, _, value = line.partition("=")
+            section[key] = value
+    return sections
+
+
+class GeneralPage(unittest.TestCase):
+    def start(self, session, mode):
+        session.write_scenario(SCENARIO)
+        os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
+        with open(settings_path(session), "w", newline="") as f:
+            f.write(SETTINGS.format(mode=mode))
+        process = session.start_lumora()
+        session.wait_started()
+        harness.wait_until(lambda: frames(session), 20, what="the options window")
+        return process
+
+    def controls(self, session):
+        """The page's controls: the physical and the logical list (top to bottom), and each
+        button by its text."""
+        children = session.probe_json("children", FRAME)
+        lists = sorted((child["rect"] for child in children if child["class"] == "ListBox"), key=lambda r: r[1])
+        self.assertEqual(len(lists), 2, "the physical and the logical list")
+        return lists, {child["title"]: child["rect"] for child in children if child["class"] == "Button"}
+
+    def item_point(self, list_rect, item):
+        # Right of the names, where only the item's background shows.
+        return list_rect[2] - 12, list_rect[1] + 2 + ITEM_HEIGHT * item + ITEM_HEIGHT // 2
+
+    def selections(self, session, lists):
+        """[[selected?] per item] for the two lists' first two items, read from the screen."""
+        def colour(list_rect, item):
+            return session.probe("pixel", *map(str, self.item_point(list_rect, item))).strip()
+        seen = [[colour(list_rect, item) for item in range(2)] for list_rect in lists]
+        for colours in seen:
+            for value in colours:
+                self.assertIn(value, (SELECTED, UNSELECTED), f"an item's background: {seen}")
+        return [[value == SELECTED for value in colours] for colours in seen]
+
+    def wait_lamps(self, session, places, what):
+        harness.wait_until(lambda: lamp_places(session) == sorted(places), 10,
+                           what=f"{what}: lamps at {sorted(places)}, not {lamp_places(session)}")
+
+    def test_names_and_boxes_choose_the_lamps_and_the_file_keeps_them(self):
+        with harness.Session("general-page") as session:
+            process = self.start(session, mode=3)
+            lists, buttons = self.controls(session)
+            physical, logical = lists
+            self.wait_lamps(session, [DRIVE0, VOLUME_M, VOLUME_N], "as the settings have them")
+            harness.wait_until(lambda: self.selections(session, lists) == [[True, False], [True, True]], 10,
+                               what="the lists selected as the settings have them")
+
+            def click_item(list_rect, item):
+                session.probe("click", *map(str, self.item_point(list_rect, item)))
+
+            def click_box(title):
+                session.probe("click", *centre(buttons[title]))
+
+            for what, click, places, selected in [
+                    ("drive 1 chosen", lambda: click_item(physical, 1),
+                     [DRIVE0, DRIVE1, VOLUME_M, VOLUME_N], [[True, True], [True, True]]),
+                    ("drive 1 dropped", lambda: click_item(physical, 1),
+                     [DRIVE0, VOLUME_M, VOLUME_N], [[True, False], [True, True]]),
+                    # The drives keep their choice in the list while their kind is off.
+                    ("physical drives off", lambda: click_box(PHYSICAL_BOX),
+                     [VOLUME_M, VOLUME_N], [[True, False], [True, True]]),
+                    ("a drive chosen switches its kind on", lambda: click_item(physical, 1),
+                     [DRIVE0, DRIVE1, VOLUME_M, VOLUME_N], [[True, True], [True, True]]),
+                    ("volume N: dropped", lambda: click_item(logical, 1),
+                     [DRIVE0, DRIVE1, VOLUME_M], [[True, True], [True, False]]),
+                    ("logical disks off", lambda: click_box(LOGICAL_BOX),
+                     [DRIVE0, DRIVE1], [[True, True], [True, False]]),
+                    ("all-in-one on", lambda: click_box(ALL_IN_ONE_BOX),
+                     [DRIVE0, DRIVE1, ALL_IN_ONE], [[True, True], [True, False]])]:
+                with self.subTest(what):
+                    click()
+                    self.wait_lamps(session, places, what)
+                    self.assertEqual(self.selections(session, lists), selected, what)
+
+            for value in ["REG_SZ ", quoted_command(), "REG_SZ "]:
+                click_box(START_BOX)
+                harness.wait_until(lambda: run_value(session) == value, 10,
+                                   what=f"the Run value {value!r}, not {run_value(session)!r}")
+
+            # The shown lamps line up along the top from x 2, and the colours and interval are reset.
+            click_box(WHERE_BUTTON)
+            self.wait_lamps(session, [(2, 2), (20, 2), (38, 2)], "lined up")
+
+            self.assertEqual(session.quit_lumora(process), 0)
+            stored = stored_sections(session)
+            self.assertEqual((stored["General"]["Class"], stored["General"]["StartWithWindows"]), ("5", "0"))
+            self.assertEqual((stored["Appearance"]["Frequency"], stored["Appearance"]["ColorOff"]), ("50", "16711680"))
+            self.assertEqual({name: stored[name]["visible"] for name in
+                              ["Physical Drive 0", "Physical Drive 1", "All-In-One", "M:", "N:"]},
+                             {"Physical Drive 0": "Yes", "Physical Drive 1": "Yes", "All-In-One": "Yes",
+                              "M:": "Yes", "N:": "No"})
+
+    def test_a_name_chosen_without_indicators_shows_the_physical_drives_alone(self):
+        with harness.Session("general-page-none") as session:
+            process = self.start(session, mode=256)
+            lists, _ = self.controls(session)
+            self.assertEqual(lamp_places(session), [], "no lamps")
+            session.probe("click", *map(str, self.item_point(lists[0], 1)))
+            self.wait_lamps(session, [DRIVE0, DRIVE1], "drives after a name is chosen")
+            self.assertEqual(session.quit_lumora(process), 0)
+            self.assertEqual(stored_sections(session)["General"]["Class"], "1", "a kind, not a kind and 'none'")
+
+
+if __name__ == "__main__":
+    unittest.main()
