@@ -135,6 +135,7 @@ class GeneralPage(unittest.TestCase):
             stored = stored_sections(session)
             self.assertEqual((stored["General"]["Class"], stored["General"]["StartWithWindows"]), ("5", "0"))
             self.assertEqual((stored["Appearance"]["Frequency"], stored["Appearance"]["ColorOff"]), ("50", "16711680"))
+            self.assertEqual((stored["Physical Drive 0"]["x"], stored["Physical Drive 0"]["y"]), ("2", "2"))
             self.assertEqual({name: stored[name]["visible"] for name in
                               ["Physical Drive 0", "Physical Drive 1", "All-In-One", "M:", "N:"]},
                              {"Physical Drive 0": "Yes", "Physical Drive 1": "Yes", "All-In-One": "Yes",
