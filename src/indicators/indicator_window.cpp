@@ -120,11 +120,24 @@ HBRUSH BrushFor(LampColour colour) {
     return brushes->Off();
 }
 
-void PaintLamp(HWND window, HDC dc, const LampRecord& record) {
+LampLook LookOf(HWND window, const LampRecord& record) {
     RECT client{};
     ::GetClientRect(window, &client);
-    const ActivityState state = record.m_sampler ? record.m_sampler->m_state : 0;
-    const LampFill fill = PlanLampFill(state, client.top, client.bottom);
+    LampLook look;
+    look.fill = PlanLampFill(record.m_sampler ? record.m_sampler->m_state : 0, client.top, client.bottom);
+    const GdiLampBrushes* brushes = LampBrushesOfSettings();
+    look.brushGeneration = brushes ? brushes->Generation() : 0;
+    look.label = g_settings.ShowIndicatorLabel && record.m_sampler && record.m_sampler->m_device;
+    return look;
+}
+
+void PaintLamp(HWND window, HDC dc, LampRecord& record) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const LampLook look = LookOf(window, record);
+    record.m_paintedLook = look;
+    record.m_painted = true;
+    const LampFill& fill = look.fill;
     RECT upper = client;
     upper.bottom = fill.split;
     RECT lower = client;
@@ -133,8 +146,8 @@ void PaintLamp(HWND window, HDC dc, const LampRecord& record) {
     if (lower.top < lower.bottom) {
         if (HBRUSH brush = BrushFor(fill.lower)) ::FillRect(dc, &lower, brush);
     }
-    const DeviceRecord* device = record.m_sampler ? record.m_sampler->m_device : nullptr;
-    if (!g_settings.ShowIndicatorLabel || !device) return;
+    if (!look.label) return;
+    const DeviceRecord* device = record.m_sampler->m_device;
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     ::SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -146,22 +159,11 @@ void PaintLamp(HWND window, HDC dc, const LampRecord& record) {
                static_cast<int>(device->label.size()));
 }
 
-// Under Wine every repaint costs several server round trips and an upload to the X server,
-// so a lamp whose colours and split stay as they are is not painted again tick after tick.
-bool PaintsAlike(HWND window, ActivityState shown, ActivityState next) {
-    if (shown == next) return true;
-    RECT client{};
-    ::GetClientRect(window, &client);
-    const LampFill before = PlanLampFill(shown, client.top, client.bottom);
-    const LampFill after = PlanLampFill(next, client.top, client.bottom);
-    return before.upper == after.upper && before.lower == after.lower && before.split == after.split;
-}
-
 void OnPaint(HWND window) {
     PAINTSTRUCT paint{};
     HDC dc = ::BeginPaint(window, &paint);
     // A lamp without a record paints nothing, but still validates, or WM_PAINT would never stop.
-    if (const LampRecord* record = RecordOf(window); record && dc) PaintLamp(window, dc, *record);
+    if (LampRecord* record = RecordOf(window); record && dc) PaintLamp(window, dc, *record);
     ::EndPaint(window, &paint);
 }
 
@@ -354,11 +356,13 @@ ActivityState UpdateIndicator(HWND window) {
         return 0;
     }
     __performance_data& sampler = *record->m_sampler;
-    const ActivityState shown = sampler.m_state;
     sampler.m_state = 0;
     sampler.m_state = sampler.Update();
     RefreshVisibleTooltip(*record);
-    if (!PaintsAlike(window, shown, sampler.m_state)) ::InvalidateRect(window, nullptr, FALSE);
+    // A new colour, label or brush shows at the next tick even on a lamp whose disk rests.
+    if (!record->m_painted || !(LookOf(window, *record) == record->m_paintedLook)) {
+        ::InvalidateRect(window, nullptr, FALSE);
+    }
     return sampler.m_state;
 }
 

@@ -5,12 +5,26 @@
 #include <cstdint>
 #include <memory>
 
+#include "indicators/lamp_paint.h"
 #include "sampling/sampler.h"
 
 namespace lumora {
 
 struct IndicatorRect {
     int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Everything a lamp's paint depends on. A tick whose look equals the last one painted paints
+// nothing: under Wine each repaint costs server round trips and an upload to the X server.
+struct LampLook {
+    LampFill fill;
+    uint32_t brushGeneration = 0;  // changes whenever the shared brushes are made anew
+    bool label = false;
+
+    bool operator==(const LampLook& other) const {
+        return fill.upper == other.fill.upper && fill.lower == other.fill.lower && fill.split == other.fill.split &&
+               brushGeneration == other.brushGeneration && label == other.label;
+    }
 };
 
 class LampRecord {
@@ -28,6 +42,8 @@ public:
     int32_t m_pulse = 0;
     IndicatorRect m_savedRect;
     uint32_t m_flashColour = 0;
+    LampLook m_paintedLook;
+    bool m_painted = false;
     // Its m_device leads to the device's window and label.
     std::unique_ptr<__performance_data> m_sampler;
 };

@@ -135,6 +135,7 @@ void GdiLampBrushes::Rebuild(uint32_t colorRead, uint32_t colorWrite, uint32_t c
     m_read.reset(::CreateSolidBrush(colorRead));
     m_write.reset(::CreateSolidBrush(colorWrite));
     m_off.reset(::CreateSolidBrush(colorOff));
+    ++m_generation;
 }
 
 void DialogPageChecks::SetCheck(int controlId, bool checked) {

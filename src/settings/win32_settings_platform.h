@@ -38,8 +38,11 @@ public:
     HBRUSH Read() const { return m_read.get(); }
     HBRUSH Write() const { return m_write.get(); }
     HBRUSH Off() const { return m_off.get(); }
+    // Counts the rebuilds, so that a lamp painted with older brushes knows to paint again.
+    uint32_t Generation() const { return m_generation; }
 
 private:
+    uint32_t m_generation = 0;
     BrushHandle m_read;
     BrushHandle m_write;
     BrushHandle m_off;
