@@ -96,6 +96,7 @@ class XDisplay:
     through XTEST: Wine does not show keys that another Windows process injects in the state
     that GetAsyncKeyState reads, and only events of one queue keep their order."""
     CONTROL, SHIFT = 0xFFE3, 0xFFE1  # keysyms Control_L and Shift_L
+    VIRTUAL_KEYS = {CONTROL: 0x11, SHIFT: 0x10}
     YELLOW = "FFFF00"
 
     def __init__(self, session):
@@ -112,6 +113,7 @@ class XDisplay:
         xtest.XTestFakeKeyEvent.argtypes = [pointer, uint, sint, ulong]
         xtest.XTestFakeMotionEvent.argtypes = [pointer, sint, sint, sint, ulong]
         xtest.XTestFakeButtonEvent.argtypes = [pointer, uint, sint, ulong]
+        self.session = session
         self.display = x11.XOpenDisplay(session.xvfb.display.encode())
         if not self.display:
             raise AssertionError("cannot open the session's display")
@@ -137,10 +139,14 @@ class XDisplay:
         self.x11.XFlush(self.display)
 
     def drag(self, start, end, key=None):
-        """Presses the left button at start, moves to end in steps as a hand would, releases."""
+        """Presses the left button at start, moves to end in steps as a hand would, releases.
+        The key goes down with the pointer already on the lamp: with no window manager the X
+        server gives a key to the window under the pointer, and only the lamp's own process
+        tells Wine that the key is down, in its own time."""
+        self.move_pointer([start])
         if key:
             self.key(key, True)
-        self.move_pointer([start])
+            self.session.probe("wait-key", str(self.VIRTUAL_KEYS[key]), "10000")
         self.left_button(True)
         self.move_pointer([(start[0] + (end[0] - start[0]) * step // 8, start[1] + (end[1] - start[1]) * step // 8)
                            for step in range(1, 9)])

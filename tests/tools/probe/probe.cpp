@@ -10,6 +10,7 @@
 //   wait-window CLASS MS            waits until a window of CLASS exists; prints it
 //   wait-loop CLASS MS              waits until the window's owner runs its message loop; prints it
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
+//   wait-key VK MS                  waits until GetAsyncKeyState says the virtual key is down
 //   watch-scroll-lock MS            for MS, prints "on" or "off" at start and at each change of ScrollLock
 //   click X Y [left|right|double]   moves the mouse there and clicks
 //   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
@@ -264,6 +265,17 @@ int Pixel(int x, int y) {
     return 0;
 }
 
+// The asynchronous key state is the desktop's: once this process sees the key down, so does
+// the program under test.
+int WaitKey(int key, long timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (::GetAsyncKeyState(key) >= 0) {
+        if (::GetTickCount64() >= deadline) return Fail("the key is not down in time");
+        ::Sleep(20);
+    }
+    return 0;
+}
+
 // A thread under Wine learns the key state that others changed only at the key's next change
 // after its queue exists, so the state is followed for a while rather than read once.
 int WatchScrollLock(long durationMs) {
@@ -471,6 +483,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait-window" && argc >= 4) return WaitWindow(argv[2], Number(argv[3]));
     if (command == L"wait-loop" && argc >= 4) return WaitLoop(argv[2], Number(argv[3]));
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
+    if (command == L"wait-key" && argc >= 4) return WaitKey(static_cast<int>(Number(argv[2])), Number(argv[3]));
     if (command == L"watch-scroll-lock" && argc >= 3) return WatchScrollLock(Number(argv[2]));
     if (command == L"click" && argc >= 4) {
         return Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), arg(4));
