@@ -98,11 +98,16 @@ void OnCommand(HWND page, WORD id, WORD notification) {
         case IDC_MODE_NONE:
             if (clicked) OnModeCommand(page, GeneralCommand::NoIndicatorsBox);
             break;
+        // A list losing the focus is no choice of the user's: re-applying then would rebuild the
+        // lamps under the very click that took the focus, and a lamp's double click or drag with
+        // this page open would be lost.
         case IDC_PHYSICAL_LIST:
+            if (notification == LBN_KILLFOCUS) break;
             OnModeCommand(page, selectionChanged ? GeneralCommand::PhysicalListSelectionChanged
                                                  : GeneralCommand::PhysicalListOther);
             break;
         case IDC_LOGICAL_LIST:
+            if (notification == LBN_KILLFOCUS) break;
             OnModeCommand(page, selectionChanged ? GeneralCommand::LogicalListSelectionChanged
                                                  : GeneralCommand::LogicalListOther);
             break;
