@@ -61,18 +61,21 @@ class SettingsFile(unittest.TestCase):
             process = session.start_lumora()
             worker = session.wait_started()
             self.assertEqual((worker["messageOnly"], worker["visible"]), (True, False), "a message-only worker")
-            self.assertEqual(read_bytes(path), FIRST_RUN_GLOBAL_SECTIONS, "no lamp is saved at start-up")
+            # Every device's lamp at its start position, in the order of the set, after the global
+            # sections; the All-In-One lamp is enabled with its kind, which the first run leaves out.
+            lamps_saved = re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
+                                     rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
+                                     rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=No\r\n"
+                                     rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z")
+            # Without "s" the options window opens, and its General page applies what it shows.
+            harness.wait_until(lambda: lamps_saved.match(read_bytes(path)), 20, what="the lamps saved at start-up")
             # A second copy wakes this one and leaves: it does not even get to recreate settings.ini.
             os.remove(path)
             self.assertEqual(session.run(harness.LUMORA_EXE, "s", timeout=30).returncode, 0)
             self.assertFalse(os.path.exists(path), "the second copy did nothing but hand over")
             self.assertEqual(session.quit_lumora(process), 0, "the first copy kept running")
-            first = read_bytes(path)  # rewritten whole at exit, since start-up changed the file
-            # Every device's lamp is saved at exit, at its start position, in the order of the set.
-            self.assertRegex(first, re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
-                                               rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
-                                               rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=Yes\r\n"
-                                               rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z"))
+            first = read_bytes(path)  # rewritten whole at exit
+            self.assertRegex(first, lamps_saved, "every lamp saved again at exit")
             self.assertEqual(os.listdir(os.path.dirname(path)), ["settings.ini"], "no temporary file stays behind")
             self.assertEqual(run_value(session), quoted_command())
 
