@@ -35,6 +35,9 @@ PROVIDER_KEY = r"HKLM\System\CurrentControlSet\Services\LumoraTestDisk\Performan
 SCENARIO_WINDOWS_PATH = r"C:\lumora-test\scenario.txt"
 
 
+WINE_LOADER_FAILURE = "failed to map the shared user data"
+
+
 def wine_binary():
     # Debian's `wine` wrapper complains on every start when the 32-bit half is missing.
     return "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
@@ -271,9 +274,15 @@ class Session:
         return process
 
     def run(self, exe, *args, timeout=60):
-        out, err = self._output_files(exe)
-        with out, err:
-            return run_to_files([wine_binary(), exe, *args], self.env, timeout, out, err)
+        for attempt in range(3):
+            out, err = self._output_files(exe)
+            with out, err:
+                done = run_to_files([wine_binary(), exe, *args], self.env, timeout, out, err)
+            # Now and then, on a busy machine, Wine's loader cannot place the process's shared
+            # page and gives up before the program runs: the launch, not the program, failed.
+            if done.returncode == 0 or WINE_LOADER_FAILURE not in done.stderr:
+                return done
+        return done
 
     def start_lumora(self, *args):
         return self.start(LUMORA_EXE, *args)
