@@ -65,7 +65,17 @@ void OnFlashTick(HWND worker) {
     }
 }
 
+// Raising the lamps can move the focus on some window systems (Wine without a window manager
+// does), which closes an open menu or ends a drag; the next pass raises them instead.
+bool UserIsInTheMiddleOfSomething() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetCurrentThreadId(), &info)) return false;
+    return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0 || info.hwndMenuOwner || info.hwndCapture;
+}
+
 void OnTopmostTick() {
+    if (UserIsInTheMiddleOfSomething()) return;
     // Another program's topmost window may have covered a lamp since the last tick.
     ForEachShownLamp([](__gui_data&, HWND lamp) {
         ::SetWindowPos(lamp, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);

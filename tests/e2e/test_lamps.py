@@ -322,7 +322,14 @@ class Lamps(unittest.TestCase):
                 # The lamps are put back on top every 10 s; the deadline leaves room for a slow tick.
                 self.wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): XDisplay.YELLOW},
                                   "lamps over the cover")
-            self.assertEqual(session.quit_lumora(process), 0)
+            # A lamp's menu stays open through the next pass: a user may take their time.
+            session.probe("click", "10", "8", "right")
+            menu = session.probe_json("wait-window", "#32768", "10000")[0]["rect"]
+            time.sleep(11)
+            self.assertTrue([w for w in session.probe_json("windows", "#32768") if w["visible"]], "the menu still open")
+            # "Exit Lumora" is the second item of the lamp's menu.
+            session.probe("click", str(menu[0] + 20), str((menu[1] + 3 * menu[3]) // 4))
+            self.assertEqual(process.wait(15), 0)
 
     def test_a_lamps_tooltip_shows_its_statistics_and_while_dragging_the_hint(self):
         with harness.Session("lamps-tooltip") as session:
