@@ -62,7 +62,6 @@ SETTINGS = {
                 "UseTrayLed": "Yes", "UseKeyboardLed": "No", "ShowIndicatorLabel": "Yes"},
     "Appearance": {"Frequency": "30", "Opacity": "255"},
 }
-CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
 class Disks:
@@ -146,25 +145,6 @@ class ScenarioReads:
         os.close(self.fd)
 
 
-def cpu_seconds(pid):
-    """utime + stime of a process, or None once it is gone."""
-    try:
-        with open(f"/proc/{pid}/stat") as f:
-            fields = f.read().rpartition(")")[2].split()
-    except OSError:
-        return None
-    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
-
-
-def resident_kb(pid, field="VmHWM"):
-    """The peak (VmHWM) or present (VmRSS) resident memory of a process."""
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith(field + ":"):
-                return int(line.split()[1])
-    raise RuntimeError(f"no {field} for process {pid}")
-
-
 def session_processes(session):
     """{pid: command name} of every process that runs in the session's prefix."""
     wanted = f"WINEPREFIX={session.prefix}".encode()
@@ -184,7 +164,7 @@ def session_processes(session):
 
 
 def cpu_of(pids):
-    return sum(cpu_seconds(pid) or 0.0 for pid in pids)
+    return sum(harness.cpu_seconds(pid) or 0.0 for pid in pids)
 
 
 def merged_settings(overrides):
@@ -238,15 +218,16 @@ def measure(name, start, seconds, overrides, quiet):
             server = [pid for pid, command in others.items() if command.startswith("wineserver")]
             rest = [pid for pid in others if pid != process.pid and pid not in server]
             xvfb = [session.xvfb.process.pid]
-            before = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
-            resident_before = resident_kb(process.pid, "VmRSS")
+            before = [harness.cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
+            resident_before = harness.resident_kb(process.pid, "VmRSS")
             began, reads.counting = time.monotonic(), True
             time.sleep(seconds)
-            after = [cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
+            after = [harness.cpu_seconds(process.pid), cpu_of(server), cpu_of(rest), cpu_of(xvfb)]
             elapsed, reads.counting = time.monotonic() - began, False
             if after[0] is None or process.poll() is not None:
                 raise RuntimeError(f"{name} ended during the measurement")
-            peak, resident_after = resident_kb(process.pid), resident_kb(process.pid, "VmRSS")
+            peak = harness.resident_kb(process.pid, "VmHWM")
+            resident_after = harness.resident_kb(process.pid, "VmRSS")
             if name == "lumora" and session.quit_lumora(process) != 0:
                 raise RuntimeError("lumora.exe did not end with exit code 0")
     spent = [round(a - b, 3) for a, b in zip(after, before)]

@@ -331,6 +331,25 @@ def end_process(process, grace=10):
         process.wait()
 
 
+def cpu_seconds(pid):
+    """utime + stime of a process, or None once it is gone."""
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            fields = f.read().rpartition(")")[2].split()
+    except OSError:
+        return None
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def resident_kb(pid, field):
+    """The peak (VmHWM) or present (VmRSS) resident memory of a process."""
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    raise RuntimeError(f"no {field} for process {pid}")
+
+
 def wait_until(condition, timeout, interval=0.1, what="condition"):
     deadline = time.monotonic() + timeout
     while True:

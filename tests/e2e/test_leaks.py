@@ -53,17 +53,6 @@ class ChangingDisks:
         self.thread.join()
 
 
-def resident_kb(pid):
-    with open(f"/proc/{pid}/status") as f:
-        return next(int(line.split()[1]) for line in f if line.startswith("VmRSS:"))
-
-
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rpartition(")")[2].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")  # utime + stime
-
-
 def write_settings(session):
     os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
     with open(settings_path(session), "w", newline="") as f:
@@ -114,14 +103,14 @@ class LongRun(unittest.TestCase):
         actions = {5: self.drag_and_back, 10: self.device_change, 20: self.drag_and_back}
         samples, cpu_at_settle = [], None
         while (seconds := time.monotonic() - start) < RUN_SECONDS:
-            samples.append((round(seconds, 1), resident_kb(pid)))
+            samples.append((round(seconds, 1), harness.resident_kb(pid, "VmRSS")))
             if cpu_at_settle is None and seconds >= SETTLE_SECONDS:
-                cpu_at_settle = cpu_seconds(pid)
+                cpu_at_settle = harness.cpu_seconds(pid)
             due = [moment for moment in actions if moment <= seconds]
             for moment in due:
                 actions.pop(moment)(session)
             time.sleep(1)
-        return samples, cpu_seconds(pid) - cpu_at_settle
+        return samples, harness.cpu_seconds(pid) - cpu_at_settle
 
     @staticmethod
     def drag_and_back(session):
