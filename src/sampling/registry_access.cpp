@@ -54,13 +54,14 @@ bool DirectRegistryAccess::Refresh() {
     uint32_t size = m_spareCapacity;
     uint32_t status = m_query.Query(m_spare.get(), size);
     while (status == kErrorMoreData) {
-        if (m_spareCapacity > kMaxSnapshotSize - kGrowthStep) {
+        if (m_spareCapacity >= kMaxSnapshotSize) {
             // A source that never has enough must not keep the memory it was given either.
             Release();
             m_snapshotSize = kInitialSnapshotSize;
             return Fail();
         }
-        m_snapshotSize = m_spareCapacity + kGrowthStep;
+        m_snapshotSize = m_spareCapacity < kStepGrowthLimit ? m_spareCapacity + kGrowthStep : m_spareCapacity * 2;
+        if (m_snapshotSize > kMaxSnapshotSize) m_snapshotSize = kMaxSnapshotSize;
         if (!Resize(m_spare, m_spareCapacity, m_snapshotSize)) return Fail();
         size = m_spareCapacity;
         status = m_query.Query(m_spare.get(), size);
@@ -115,5 +116,7 @@ bool DirectRegistryAccess::ArePerformanceCountersDisabled() {
     m_countersDisabled = value != 0 ? 1 : 0;
     return m_countersDisabled == 1;
 }
+
+void DirectRegistryAccess::ForgetCountersSwitch() { m_countersDisabled = -1; }
 
 }  // namespace lumora

@@ -38,6 +38,9 @@ public:
     virtual uint32_t GetInstanceCount(uint32_t objectIndex) = 0;
     virtual uint32_t GetInstanceNames(uint32_t objectIndex, std::vector<std::u16string>& names) = 0;
     virtual bool ArePerformanceCountersDisabled() = 0;
+    // The next ArePerformanceCountersDisabled reads the switch again, so that a user who turns
+    // the counters back on is noticed without a restart.
+    virtual void ForgetCountersSwitch() {}
 
     // The same answer as GetCounterValue, remembering where it was found.
     virtual uint64_t ReadCounter(CounterQuery& query) = 0;
@@ -67,6 +70,9 @@ class DirectRegistryAccess final : public RegistryAccess {
 public:
     static constexpr uint32_t kInitialSnapshotSize = 65536;
     static constexpr uint32_t kGrowthStep = 65536;
+    // Real data for two disk objects grows in steps; beyond this a broken source that always
+    // wants more is met by doubling, so that one refresh costs a few dozen queries, not a thousand.
+    static constexpr uint32_t kStepGrowthLimit = 1u << 20;
     // Far beyond what two disk objects need; a source that always wants more must not take all memory.
     static constexpr uint32_t kMaxSnapshotSize = 64u << 20;
 
@@ -83,6 +89,7 @@ public:
     uint32_t GetInstanceCount(uint32_t objectIndex) override;
     uint32_t GetInstanceNames(uint32_t objectIndex, std::vector<std::u16string>& names) override;
     bool ArePerformanceCountersDisabled() override;
+    void ForgetCountersSwitch() override;
     uint64_t ReadCounter(CounterQuery& query) override;
     uint64_t GetPerfTime100nSec() override;
 

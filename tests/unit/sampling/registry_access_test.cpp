@@ -42,7 +42,10 @@ TEST(DirectRegistryAccess, AFailedQueryLeavesNothingToWalk) {
         ASSERT_TRUE(a.access.Refresh());
         a.query.failure = failure;
         a.query.minimumSize = minimumSize;
+        a.query.offered.clear();
         EXPECT_FALSE(a.access.Refresh()) << failure;
+        // 64 KiB steps up to 1 MiB, then doubling to the cap: a refresh of a broken source stays cheap.
+        EXPECT_LE(a.query.offered.size(), 22u) << failure;
         EXPECT_EQ(a.access.GetCounterValue(234, u"", 1400, testing::kQueueType), 0u) << failure;
         EXPECT_EQ(a.access.GetInstanceCount(234), 0u) << failure;
         EXPECT_EQ(a.access.GetPerfTime100nSec(), 0u) << failure;
@@ -58,6 +61,8 @@ TEST(DirectRegistryAccess, TheCountersSwitchIsKeptOnlyOnceItCouldBeRead) {
     EXPECT_TRUE(a.access.ArePerformanceCountersDisabled()) << "an unreadable switch is asked again";
     a.perfDisk.disableCounters = 0;
     EXPECT_TRUE(a.access.ArePerformanceCountersDisabled()) << "read once, then kept";
+    a.access.ForgetCountersSwitch();
+    EXPECT_FALSE(a.access.ArePerformanceCountersDisabled()) << "read again once forgotten";
 }
 
 // A remembered position is walked for again whenever anything a walk reads, other than values,
