@@ -56,7 +56,15 @@ bool CHardDiskIndicatorInfo::GetStatisticsText(std::u16string& text) {
     text += writeSize;
     text += u' ';
     AppendExactNumber(text, performance.bytesWritten);
+    AppendRepairAdvice(text);
     return true;
+}
+
+void CHardDiskIndicatorInfo::AppendRepairAdvice(std::u16string& text) const {
+    const std::u16string_view advice = CounterRepairAdvice(m_counterHealth);
+    if (advice.empty()) return;
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, u"\r\n") != 0) AppendAscii(text, "\r\n");
+    text += advice;
 }
 
 CAllInOneIndicatorInfo::CAllInOneIndicatorInfo(const SamplerContext& context) : CHardDiskIndicatorInfo(context) {}
@@ -96,6 +104,7 @@ bool CAllInOneIndicatorInfo::GetStatisticsText(std::u16string& text) {
         text += childText;
         AppendAscii(text, "\r\n");
     }
+    AppendRepairAdvice(text);
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "sampling/counter_health.h"
 #include "sampling/sampler.h"
 
 namespace lumora {
@@ -18,8 +19,15 @@ public:
     bool Open() override;
     bool Close() override;
 
+    // Why the driver measures this device instead of the counters; its statistics end with
+    // the advice for it.
+    CounterHealth m_counterHealth = CounterHealth::usable;
+
 protected:
     static constexpr uint32_t kNoSample = 0xFFFFFFFF;
+
+    // The advice on its own last line.
+    void AppendRepairAdvice(std::u16string& text) const;
 
     std::unique_ptr<DiskDevice> m_hDevice;
     uint32_t m_prevReadCount = kNoSample;

@@ -40,6 +40,13 @@ std::u16string LocaleText(LCTYPE type) {
     return ToUtf16(buffer);
 }
 
+// No access right is asked for: IOCTL_DISK_PERFORMANCE needs none, while reading a raw disk or
+// volume needs an administrator, which would leave every lamp of an ordinary user dark.
+FileHandle OpenDeviceForQueries(const std::u16string& path) {
+    return FileHandle(::CreateFileW(AsWide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 }  // namespace
 
 uint32_t Win32PerfDataQuery::Query(uint8_t* buffer, uint32_t& size) {
@@ -66,8 +73,7 @@ bool Win32PerfDiskSetting::ReadDisableCounters(uint32_t& value) {
 }
 
 std::unique_ptr<DiskDevice> Win32DiskDevices::Open(const std::u16string& path) {
-    FileHandle handle(::CreateFileW(AsWide(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle handle = OpenDeviceForQueries(path);
     if (!handle) return nullptr;
     return std::make_unique<Win32DiskDevice>(std::move(handle));
 }
@@ -100,5 +106,29 @@ bool Win32VolumeNames::GetVolumeName(const std::u16string& root, std::u16string&
     volumeName = ToUtf16(name);
     return true;
 }
+
+bool Win32SystemDisks::DeviceExists(const std::u16string& path) {
+    if (OpenDeviceForQueries(path)) return true;
+    return ::GetLastError() == ERROR_ACCESS_DENIED;  // there, but not for us to open
+}
+
+std::vector<std::u16string> Win32SystemDisks::DriveRoots() {
+    std::vector<wchar_t> buffer(128);
+    DWORD length = ::GetLogicalDriveStringsW(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {  // the size needed, with its last NUL
+        buffer.resize(length + 1);
+        length = ::GetLogicalDriveStringsW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length >= buffer.size()) return {};
+    }
+    std::vector<std::u16string> roots;
+    for (DWORD at = 0; at < length && buffer[at];) {
+        const std::u16string root = ToUtf16(&buffer[at]);
+        roots.push_back(root);
+        at += static_cast<DWORD>(root.size()) + 1;
+    }
+    return roots;
+}
+
+uint32_t Win32SystemDisks::DriveType(const std::u16string& root) { return ::GetDriveTypeW(AsWide(root)); }
 
 }  // namespace lumora

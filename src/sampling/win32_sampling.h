@@ -4,6 +4,7 @@
 
 #include "sampling/registry_access.h"
 #include "sampling/sampler.h"
+#include "sampling/system_disks.h"
 
 namespace lumora {
 
@@ -34,6 +35,13 @@ public:
     bool GetVolumeName(const std::u16string& root, std::u16string& volumeName) override;
 };
 
+class Win32SystemDisks final : public SystemDisks {
+public:
+    bool DeviceExists(const std::u16string& path) override;
+    std::vector<std::u16string> DriveRoots() override;
+    uint32_t DriveType(const std::u16string& root) override;
+};
+
 // Everything above, for the program and the test tools to hold for as long as they sample.
 struct Win32SamplingPlatform {
     Win32PerfDataQuery query;
@@ -41,6 +49,7 @@ struct Win32SamplingPlatform {
     Win32DiskDevices disks;
     Win32TextFormatter text;
     Win32VolumeNames volumes;
+    Win32SystemDisks systemDisks;
 };
 
 }  // namespace lumora

@@ -71,6 +71,12 @@ TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKee
     EXPECT_EQ(text, u"Physical Drive 0 - Disk\r\n Data Read: 1610612736 B (1,610,612,736) "
                     u"\tData Write: 524288000 B (524,288,000)");
     EXPECT_EQ(sampler.Update(), 4u) << "counted from the last update, not from the text";
+    sampler.m_counterHealth = CounterHealth::switchedOff;
+    EXPECT_TRUE(sampler.GetStatisticsText(text));
+    EXPECT_EQ(text, u"Physical Drive 0 - Disk\r\n Data Read: 1610612736 B (1,610,612,736) "
+                    u"\tData Write: 524288000 B (524,288,000)\r\n" +
+                        std::u16string(CounterRepairAdvice(CounterHealth::switchedOff)))
+        << "why the driver measures, on a line of its own";
 
     // Into a caller's buffer: cut to fit, NUL included, nothing written past it.
     drive.name = std::u16string(3000, u'x');
@@ -90,6 +96,12 @@ TEST_F(DriverFixture, AllInOneOrsItsPhysicalDrives) {
     Set(devices[0].path, 1, 0, 0);
     Set(devices[1].path, 0, 2, 0);
     EXPECT_EQ(all.Update(), 3u) << "1 OR 2";
+    all.m_counterHealth = CounterHealth::broken;
+    std::u16string text;
+    ASSERT_TRUE(all.GetStatisticsText(text));
+    const std::u16string advice(CounterRepairAdvice(CounterHealth::broken));
+    EXPECT_EQ(text.find(advice), text.size() - advice.size()) << "once, after the drives' texts: " << text.size();
+    EXPECT_EQ(text.compare(text.size() - advice.size() - 2, 2, u"\r\n"), 0);
     ASSERT_TRUE(all.Close());
     EXPECT_EQ(disks.openHandles, 0);
 }

@@ -10,6 +10,7 @@
 #include "sampling/perf_data_format.h"
 #include "sampling/registry_access.h"
 #include "sampling/sampler.h"
+#include "sampling/system_disks.h"
 #include "sampling/text_format.h"
 #include "tools/perfsource/perf_block_writer.h"
 
@@ -69,6 +70,20 @@ struct FakeDisks : DiskDevices {
     }
     std::map<std::u16string, Disk> disks;
     int openHandles = 0;
+};
+
+// The system's own list: devices that exist by path, and drive roots with their types.
+struct FakeSystemDisks : SystemDisks {
+    bool DeviceExists(const std::u16string& path) override {
+        tried.push_back(path);
+        return devices.count(path) != 0;
+    }
+    std::vector<std::u16string> DriveRoots() override { return roots; }
+    uint32_t DriveType(const std::u16string& root) override { return types.count(root) ? types[root] : 0; }
+    std::map<std::u16string, bool> devices;
+    std::vector<std::u16string> roots;
+    std::map<std::u16string, uint32_t> types;
+    std::vector<std::u16string> tried;
 };
 
 inline constexpr uint32_t kQueueType = perf::kCounter100nsQueueLen;
