@@ -6,6 +6,7 @@
 #include "sampling/hard_disk_sampler.h"
 #include "sampling/perf_data_format.h"
 #include "sampling/registry_access.h"
+#include "sampling/system_disks.h"
 #include "sampling/text_format.h"
 #include "support/trace_log.h"
 
@@ -14,6 +15,10 @@ namespace lumora {
 DeviceSetContext g_deviceSetContext;
 std::vector<DeviceRecord> g_devices;
 std::vector<std::unique_ptr<__gui_data>> g_indicators;
+
+namespace {
+CounterHealth g_counterHealth = CounterHealth::usable;
+}  // namespace
 
 __gui_data::__gui_data() = default;
 __gui_data::~__gui_data() = default;
@@ -51,12 +56,15 @@ DeviceRecord MakeRecord(std::u16string path, std::u16string name, std::u16string
     return record;
 }
 
-void AddPhysicalDrives(RegistryAccess& registry) {
-    // Numbered from the instance names rather than counted from 0, so that a machine whose
-    // drive numbers have gaps shows the drives it has.
-    registry.Refresh();
-    std::vector<std::u16string> names;
-    registry.GetInstanceNames(perf::kPhysicalDiskObject, names);
+void AddPhysicalDrive(uint32_t number) {
+    const std::u16string digits = DecimalText(number);
+    g_devices.push_back(MakeRecord(u"\\\\.\\PHYSICALDRIVE" + digits, u"Physical Drive " + digits, digits,
+                                   DEVICE_PHYSICAL));
+}
+
+// Numbered from the instance names rather than counted from 0, so that a machine whose drive
+// numbers have gaps shows the drives it has.
+std::vector<uint32_t> DriveNumbersOf(const std::vector<std::u16string>& names) {
     std::vector<uint32_t> numbers;
     for (const std::u16string& name : names) {
         uint32_t number;
@@ -64,19 +72,12 @@ void AddPhysicalDrives(RegistryAccess& registry) {
     }
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    for (uint32_t number : numbers) {
-        const std::u16string digits = DecimalText(number);
-        g_devices.push_back(MakeRecord(u"\\\\.\\PHYSICALDRIVE" + digits, u"Physical Drive " + digits, digits,
-                                       DEVICE_PHYSICAL));
-    }
+    return numbers;
 }
 
-void AddLogicalDisks(RegistryAccess* registry) {
-    std::vector<std::u16string> names;
-    if (registry) {
-        registry->Refresh();
-        registry->GetInstanceNames(perf::kLogicalDiskObject, names);
-    }
+// From LogicalDisk instance names, or from drive letters named as those instances are, so that
+// a lamp keeps its settings section whichever way its disk was found.
+void AddLogicalDisks(const std::vector<std::u16string>& names) {
     for (const std::u16string& name : names) {
         g_trace.TracePart(u"Enumed instance: ");
         g_trace.Trace(name);
@@ -99,11 +100,15 @@ void AddLogicalDisks(RegistryAccess* registry) {
 std::unique_ptr<__performance_data> MakeSampler(const DeviceRecord& device) {
     const DeviceSetContext& context = g_deviceSetContext;
     const SamplerContext samplerContext{context.registry, context.disks, context.text, &g_devices};
-    if (context.registry && context.registry->ArePerformanceCountersDisabled()) {
-        if (device.kind == DEVICE_ALL_IN_ONE) return std::make_unique<CAllInOneIndicatorInfo>(samplerContext);
-        return std::make_unique<CHardDiskIndicatorInfo>(samplerContext);
+    if (g_counterHealth == CounterHealth::usable) return std::make_unique<CRegistryAccessIndicator>(samplerContext);
+    std::unique_ptr<CHardDiskIndicatorInfo> sampler;
+    if (device.kind == DEVICE_ALL_IN_ONE) {
+        sampler = std::make_unique<CAllInOneIndicatorInfo>(samplerContext);
+    } else {
+        sampler = std::make_unique<CHardDiskIndicatorInfo>(samplerContext);
     }
-    return std::make_unique<CRegistryAccessIndicator>(samplerContext);
+    sampler->m_counterHealth = g_counterHealth;
+    return sampler;
 }
 
 void SaveRecord(__gui_data& record, const DeviceRecord& device) {
@@ -115,10 +120,25 @@ void SaveRecord(__gui_data& record, const DeviceRecord& device) {
 void EnumDrives() {
     // Samplers and windows point into g_devices: it must not move while records exist.
     if (!g_indicators.empty()) return;
-    RegistryAccess* registry = g_deviceSetContext.registry;
-    if (g_devices.empty() && registry) AddPhysicalDrives(*registry);
+    const DeviceSetContext& context = g_deviceSetContext;
+    const CounterCheck check = context.registry ? CheckDiskCounters(*context.registry) : CounterCheck{};
+    g_counterHealth = check.health;
+    std::vector<uint32_t> drives;
+    std::vector<std::u16string> volumes;
+    if (check.health == CounterHealth::usable) {
+        drives = DriveNumbersOf(check.physicalNames);
+        volumes = check.logicalNames;
+    } else if (context.systemDisks) {
+        // Without the counters the user would see one lamp for everything and no reason why.
+        g_trace.Trace(u"Disk counters unusable: disks found through the system");
+        drives = FindPhysicalDrives(*context.systemDisks);
+        volumes = FindDiskLetters(*context.systemDisks);
+    }
+    if (g_devices.empty()) {
+        for (uint32_t number : drives) AddPhysicalDrive(number);
+    }
     g_devices.push_back(MakeRecord(u"_Total", u"All-In-One", u"All", DEVICE_ALL_IN_ONE));
-    AddLogicalDisks(registry);
+    AddLogicalDisks(volumes);
 }
 
 void CreateIndicators() {
@@ -184,6 +204,15 @@ void SaveAndDeleteIndicators() {
         g_indicators[i].reset();
     }
     g_indicators.clear();
+}
+
+CounterHealth DeviceSetCounterHealth() { return g_counterHealth; }
+
+bool DiskCountersCameBack() {
+    RegistryAccess* registry = g_deviceSetContext.registry;
+    if (g_counterHealth == CounterHealth::usable || !registry) return false;
+    registry->ForgetCountersSwitch();
+    return CheckDiskCounters(*registry).health == CounterHealth::usable;
 }
 
 }  // namespace lumora

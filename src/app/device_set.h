@@ -1,6 +1,7 @@
 #pragma once
 // The set of monitored devices and their indicator records: which disks there are (from the
-// performance data), which sampler measures each, and the records that the indicator windows
+// performance data, or from the system itself when its disk counters cannot be used), which
+// sampler measures each, and the records that the indicator windows
 // and the options pages work with. The windows and the settings file are reached through
 // small interfaces so that the rules hold, and are tested, without Windows.
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "indicators/lamp_record.h"
+#include "sampling/counter_health.h"
 #include "sampling/device_record.h"
 #include "sampling/sampler.h"
 #include "settings/settings_store.h"
@@ -18,6 +20,7 @@
 namespace lumora {
 
 class RegistryAccess;
+class SystemDisks;
 class __performance_data;
 class __gui_data;
 
@@ -66,6 +69,7 @@ struct DeviceSetContext {
     IndicatorStore* store = nullptr;
     IndicatorWindows* windows = nullptr;
     const int32_t* indicationMode = nullptr;  // g_indicationMode: a set of kinds, or 256 for none
+    SystemDisks* systemDisks = nullptr;       // the disks when the counters cannot find them
 };
 
 extern DeviceSetContext g_deviceSetContext;
@@ -79,5 +83,12 @@ void DestroyIndicators();
 bool SaveIndicators();
 // Shutdown: save and delete every record with its sampler; the windows go with the process.
 void SaveAndDeleteIndicators();
+
+// How the last EnumDrives found the devices: usable counters, or the system's own list and
+// the disk driver because the counters were switched off or broken.
+CounterHealth DeviceSetCounterHealth();
+// Asked now and then while the devices were found without the counters: true once the
+// counters can be used again, and the set is then due to be rebuilt from them.
+bool DiskCountersCameBack();
 
 }  // namespace lumora

@@ -82,6 +82,7 @@ bool StartResidentProgram(HINSTANCE instance) {
     g_deviceSetContext.volumes = &g_samplingPlatform.volumes;
     g_deviceSetContext.disks = &g_samplingPlatform.disks;
     g_deviceSetContext.text = &g_samplingPlatform.text;
+    g_deviceSetContext.systemDisks = &g_samplingPlatform.systemDisks;
     g_deviceSetContext.store = &ProgramIndicatorStore();
     g_deviceSetContext.indicationMode = &g_indicationMode;
     g_trace.Trace(u"EnumDrives");

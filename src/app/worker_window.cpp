@@ -21,6 +21,7 @@ namespace {
 constexpr UINT kFlashIntervalMs = 20;
 constexpr UINT kTopmostIntervalMs = 10000;
 constexpr UINT kDeviceSettleMs = 3000;
+constexpr UINT kCounterCheckMs = 60000;
 
 TickOutputs* g_tickOutputs = nullptr;
 TrimSchedule g_trimSchedule;
@@ -39,7 +40,12 @@ void ForEachShownLamp(Visit visit) {
 
 class ProgramTickLamps final : public TickLamps {
 public:
-    bool RefreshSnapshot() override { return g_pRegistryAccess && g_pRegistryAccess->Refresh(); }
+    bool RefreshSnapshot() override {
+        // The disk driver answers each lamp itself: no snapshot to read, and a broken query must
+        // not keep the lamps from being sampled.
+        if (DeviceSetCounterHealth() != CounterHealth::usable) return true;
+        return g_pRegistryAccess && g_pRegistryAccess->Refresh();
+    }
     size_t Count() override { return g_indicators.size(); }
     bool IsShown(size_t index) override {
         HWND lamp = LampOf(index);
@@ -87,8 +93,7 @@ void OnSavePositionsDue(HWND worker) {
     SaveIndicators();
 }
 
-void OnDeviceChangeSettled(HWND worker) {
-    ::KillTimer(worker, TIMERID_REENUMERATE);
+void RebuildDeviceSet() {
     // The options pages hold pointers into the device list that the rebuild replaces.
     if (g_hWndOptions) ::DestroyWindow(g_hWndOptions);
     g_hWndOptions = nullptr;
@@ -96,6 +101,18 @@ void OnDeviceChangeSettled(HWND worker) {
     EnumDrives();
     CreateIndicators();
     CreateIndicatorWindows();
+}
+
+void OnDeviceChangeSettled(HWND worker) {
+    ::KillTimer(worker, TIMERID_REENUMERATE);
+    RebuildDeviceSet();
+}
+
+// A repair of the disk counters shows without a restart.
+void OnCounterCheckDue() {
+    if (!DiskCountersCameBack()) return;
+    g_trace.Trace(u"Disk counters are back");
+    RebuildDeviceSet();
 }
 
 void OnTrayMenu(HWND worker) {
@@ -128,6 +145,7 @@ void OnTimer(HWND worker, UINT_PTR id) {
         case TIMERID_UPDATESTATE_HOT: OnFlashTick(worker); break;
         case TIMERID_UPDATESTATE_TOPMOST: OnTopmostTick(); break;
         case TIMERID_REENUMERATE: OnDeviceChangeSettled(worker); break;
+        case TIMERID_COUNTERCHECK: OnCounterCheckDue(); break;
         default: break;
     }
 }
@@ -219,6 +237,8 @@ void StartWorkerTimers(HWND worker, int32_t updateIntervalMs) {
     ::SetTimer(worker, TIMERID_UPDATESTATE_HOT, kFlashIntervalMs, nullptr);
     g_trace.Trace(u"timer TIMERID_UPDATESTATE_TOPMOST");
     ::SetTimer(worker, TIMERID_UPDATESTATE_TOPMOST, kTopmostIntervalMs, nullptr);
+    // Costs nothing while the counters work; without them, one query a minute.
+    ::SetTimer(worker, TIMERID_COUNTERCHECK, kCounterCheckMs, nullptr);
 }
 
 void InstallLampWindows() {

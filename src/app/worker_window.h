@@ -14,6 +14,7 @@ inline constexpr UINT_PTR TIMERID_UPDATESTATE = 5912;
 inline constexpr UINT_PTR TIMERID_UPDATESTATE_HOT = 5920;
 inline constexpr UINT_PTR TIMERID_UPDATESTATE_TOPMOST = 5921;
 inline constexpr UINT_PTR TIMERID_REENUMERATE = 5922;
+inline constexpr UINT_PTR TIMERID_COUNTERCHECK = 5923;
 
 // Null (the default) drives no output; the outputs outlive the worker window.
 void SetTickOutputs(TickOutputs* outputs);

@@ -84,16 +84,20 @@ class Samplers(unittest.TestCase):
         self.assertTrue(ticks[1]["texts"][0].startswith("Physical Drive 0 - \r\nRead: 0 bytes (0) \tWrite: 0 bytes (0)"))
         self.assertTrue(ticks[1]["texts"][2].startswith("All-In-One\r\nRead: 0 bytes (0)"))
 
-        # Switched-off counters: the devices are still found through the performance data, and Wine
-        # answers IOCTL_DISK_PERFORMANCE with an error: idle, zero totals.
-        self.assertEqual(driver_devices, EXPECTED_DEVICES)
+        # Switched-off counters: the system lists the disks (Wine opens drive 0 alone and has C: and Z:
+        # as fixed disks), named as the counters name them. Wine answers IOCTL_DISK_PERFORMANCE with
+        # an error: idle, zero totals, and each text ends with why and how to repair it.
+        self.assertEqual(driver_devices, [EXPECTED_DEVICES[0], EXPECTED_DEVICES[2], EXPECTED_DEVICES[3],
+                                          {"path": "\\\\.\\Z:", "name": "Z:\\ - ", "label": "Z:", "kind": 2}])
         zero = "Data Read: 0 bytes (0) \tData Write: 0 bytes (0)"
+        why = ("\r\nMeasured by the disk driver: the disk counters are switched off. "
+               "Run \"lodctr /e:PerfDisk\" as administrator to switch them on.")
         for tick in driver_ticks:
-            self.assertEqual(tick["states"], [0] * 6)
-            self.assertEqual([tick["texts"][i] for i in (0, 2, 3, 5)], [
-                "Physical Drive 0 - \r\n " + zero,
-                "All-In-One\r\nPhysical Drive 0 - \r\n " + zero + "\r\nPhysical Drive 2 - \r\n " + zero + "\r\n",
-                "C:\\ - LumoraSys \r\n " + zero, "HarddiskVolume5 \r\n " + zero])
+            self.assertEqual(tick["states"], [0] * 4)
+            self.assertEqual(tick["texts"], [
+                "Physical Drive 0 - \r\n " + zero + why,
+                "All-In-One\r\nPhysical Drive 0 - \r\n " + zero + why,
+                "C:\\ - LumoraSys \r\n " + zero + why, "Z:\\ -  \r\n " + zero + why])
 
 
 if __name__ == "__main__":

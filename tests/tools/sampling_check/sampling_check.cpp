@@ -81,6 +81,7 @@ int Ticks(const wchar_t* target, DWORD sleepMs, int stepCount, wchar_t** steps) 
     g_deviceSetContext.volumes = &platform.volumes;
     g_deviceSetContext.disks = &platform.disks;
     g_deviceSetContext.text = &platform.text;
+    g_deviceSetContext.systemDisks = &platform.systemDisks;
 
     if (!::CopyFileW(steps[0], target, FALSE)) {
         std::fprintf(stderr, "cannot copy %ls to %ls: %lu\n", steps[0], target, ::GetLastError());

@@ -47,10 +47,11 @@ struct DeviceSetTest : ::testing::Test {
     SettingsIndicatorStore store{[] { return g_engine; }};
     FakeWindows windows;
     FakeVolumes volumes;
+    testing::FakeSystemDisks system;
     int32_t mode = 7;
 
     void SetUp() override {
-        g_deviceSetContext = {&access, &volumes, nullptr, nullptr, &store, &windows, &mode};
+        g_deviceSetContext = {&access, &volumes, nullptr, nullptr, &store, &windows, &mode, &system};
         g_engine = &ini;
         files.files[kSettings] = "";
         ASSERT_TRUE(ini.Open(kSettings, false, false, true));
@@ -93,14 +94,12 @@ TEST_F(DeviceSetTest, TwoDrivesAndTheVolumesBeforeTotal) {
 
 TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNames) {
     const std::tuple<std::vector<std::u16string>, std::vector<std::u16string>, std::vector<uint32_t>> cases[] = {
-        {{u"1", u"0 C:", u"_Total"}, {u"0", u"1", u"All"}, {101, 100, 102}},  // no volumes, and out of order
-        {{u"_Total"}, {u"All"}, {100}},
-        {{}, {u"All"}, {0}},
+        {{u"1", u"0 C:", u"_Total"}, {u"0", u"1", u"All", u"C:"}, {101, 100, 102, 200}},  // out of order
         // "01 C:" would become drive 1, whose sampler looks for "1" and reads only zeros.
-        {{u"x", u"3abc", u"99999999999", u"01 C:", u"00", u"4 E:", u"_Total"}, {u"4", u"All"}, {105, 106}},
+        {{u"x", u"3abc", u"99999999999", u"01 C:", u"00", u"4 E:", u"_Total"}, {u"4", u"All", u"C:"}, {105, 106, 200}},
     };
     for (const auto& [instances, labels, reads] : cases) {
-        Serve(instances, {});
+        Serve(instances, {u"C:"});
         Build();
         std::vector<std::u16string> found;
         for (const DeviceRecord& device : g_devices) found.push_back(device.label);
@@ -158,6 +157,97 @@ TEST_F(DeviceSetTest, ARebuildKeepsThePositionsAndNeverMovesLiveRecords) {
     SaveIndicators();
     EXPECT_EQ(g_indicators[2]->m_x, 2 + 18 * 2);
     EXPECT_EQ(files.writes, writes);
+}
+
+// Without usable counters the system lists the disks: the drives that open by number (gaps
+// allowed) and the letters of fixed and removable disks, named as the counters would name them,
+// each measured by the driver with the reason at the end of its statistics.
+TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
+    for (const char16_t* path : {u"\\\\.\\PHYSICALDRIVE0", u"\\\\.\\PHYSICALDRIVE2", u"\\\\.\\PHYSICALDRIVE63",
+                                 u"\\\\.\\PHYSICALDRIVE64"}) {
+        system.devices[path] = true;
+    }
+    system.roots = {u"C:\\", u"Z:\\", u"a:\\", u"E:\\", u"C:\\", u"\\\\?\\Volume{1}\\", u"1:\\", u""};
+    system.types = {{u"C:\\", kDriveFixed}, {u"Z:\\", 4 /* network */}, {u"A:\\", kDriveRemovable},
+                    {u"E:\\", 5 /* CD-ROM */}, {u"1:\\", kDriveFixed}};
+    const std::vector<std::u16string> fromSystem = {u"Physical Drive 0", u"Physical Drive 2", u"Physical Drive 63",
+                                                    u"All-In-One", u"A:", u"C:\\ - System"};
+    const std::vector<std::u16string> fromCounters = {u"Physical Drive 1", u"All-In-One", u"C:\\ - System"};
+    enum Fault { none, switchedOff, queryFails, nothing, noPhysicalDisk, noDrivesTotal, onlyLogicalTotal };
+    const std::tuple<Fault, CounterHealth, std::vector<std::u16string>> cases[] = {
+        {none, CounterHealth::usable, fromCounters},
+        {switchedOff, CounterHealth::switchedOff, fromSystem},
+        {queryFails, CounterHealth::broken, fromSystem},
+        {nothing, CounterHealth::broken, fromSystem},
+        {noPhysicalDisk, CounterHealth::broken, fromSystem},
+        {noDrivesTotal, CounterHealth::broken, fromSystem},
+        {onlyLogicalTotal, CounterHealth::broken, fromSystem},
+    };
+    for (const auto& [fault, health, names] : cases) {
+        Serve({u"1 C:", u"_Total"}, {u"C:", u"_Total"});
+        if (fault == noDrivesTotal) Serve({u"1 C:"}, {u"C:"});
+        if (fault == onlyLogicalTotal) Serve({u"1 C:", u"_Total"}, {u"_Total"});
+        if (fault == noPhysicalDisk) {
+            query.block = perfsource::WriteBlock({testing::DiskObject(236, {testing::DiskInstance(u"C:", {})})}, 0);
+        }
+        if (fault == nothing) query.block = perfsource::WriteBlock({}, 0);
+        query.failure = fault == queryFails ? 5 : 0;
+        perfDisk.readable = fault == switchedOff;
+        perfDisk.disableCounters = 1;
+        access.ForgetCountersSwitch();
+        system.tried.clear();
+        Build();
+
+        std::vector<std::u16string> found;
+        for (const DeviceRecord& device : g_devices) found.push_back(device.name);
+        EXPECT_EQ(found, names) << fault;
+        EXPECT_EQ(DeviceSetCounterHealth(), health) << fault;
+        const size_t tries = health == CounterHealth::usable ? 0 : kPhysicalDriveSearchLimit;
+        EXPECT_EQ(system.tried.size(), tries) << fault << ": a bounded search, past the gaps";
+        const std::u16string advice(CounterRepairAdvice(health));
+        for (auto& record : g_indicators) {
+            std::u16string text;
+            record->m_sampler->Open();
+            record->m_sampler->GetStatisticsText(text);
+            const bool endsWithAdvice = !advice.empty() && text.size() >= advice.size() &&
+                                        text.compare(text.size() - advice.size(), advice.size(), advice) == 0;
+            EXPECT_EQ(endsWithAdvice, health != CounterHealth::usable)
+                << fault << ": only a device measured by the driver says why";
+            record->m_sampler->Close();
+        }
+        DestroyIndicators();
+    }
+
+    system.roots.clear();
+    Serve({}, {});
+    Build();
+    EXPECT_EQ(g_devices.size(), 4u) << "no letters: the drives and All-In-One";
+}
+
+TEST_F(DeviceSetTest, ARepairOfTheCountersIsNoticedWhenAskedAgain) {
+    system.devices[u"\\\\.\\PHYSICALDRIVE0"] = true;
+    query.block = perfsource::WriteBlock({}, 0);
+    Build();
+    ASSERT_EQ(DeviceSetCounterHealth(), CounterHealth::broken);
+    EXPECT_FALSE(DiskCountersCameBack()) << "still broken";
+    Serve({u"0 C:", u"_Total"}, {u"C:", u"_Total"});
+    EXPECT_TRUE(DiskCountersCameBack());
+    DestroyIndicators();
+    Build();
+    EXPECT_EQ(DeviceSetCounterHealth(), CounterHealth::usable);
+    query.offered.clear();
+    EXPECT_FALSE(DiskCountersCameBack());
+    EXPECT_TRUE(query.offered.empty()) << "working counters cost no check";
+
+    // Switched off: the switch is read again, not taken from the answer kept since the build.
+    DestroyIndicators();
+    perfDisk.readable = true;
+    perfDisk.disableCounters = 1;
+    access.ForgetCountersSwitch();
+    Build();
+    ASSERT_EQ(DeviceSetCounterHealth(), CounterHealth::switchedOff);
+    perfDisk.disableCounters = 0;
+    EXPECT_TRUE(DiskCountersCameBack());
 }
 
 }  // namespace
