@@ -208,6 +208,11 @@ void SaveAndDeleteIndicators() {
 
 CounterHealth DeviceSetCounterHealth() { return g_counterHealth; }
 
+bool RefreshDeviceSetSnapshot() {
+    if (g_counterHealth != CounterHealth::usable) return true;
+    return g_deviceSetContext.registry && g_deviceSetContext.registry->Refresh();
+}
+
 bool DiskCountersCameBack() {
     RegistryAccess* registry = g_deviceSetContext.registry;
     if (g_counterHealth == CounterHealth::usable || !registry) return false;

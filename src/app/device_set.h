@@ -87,6 +87,9 @@ void SaveAndDeleteIndicators();
 // How the last EnumDrives found the devices: usable counters, or the system's own list and
 // the disk driver because the counters were switched off or broken.
 CounterHealth DeviceSetCounterHealth();
+// The update tick's one snapshot. None is read while the driver measures every device, so that
+// a failing query cannot keep the lamps from being sampled.
+bool RefreshDeviceSetSnapshot();
 // Asked now and then while the devices were found without the counters: true once the
 // counters can be used again, and the set is then due to be rebuilt from them.
 bool DiskCountersCameBack();

@@ -11,7 +11,6 @@
 #include "indicators/win32_tray_notify.h"
 #include "options/options_window.h"
 #include "resource_ids.h"
-#include "sampling/registry_access.h"
 #include "settings/settings_store.h"
 #include "support/trace_log.h"
 
@@ -40,12 +39,7 @@ void ForEachShownLamp(Visit visit) {
 
 class ProgramTickLamps final : public TickLamps {
 public:
-    bool RefreshSnapshot() override {
-        // The disk driver answers each lamp itself: no snapshot to read, and a broken query must
-        // not keep the lamps from being sampled.
-        if (DeviceSetCounterHealth() != CounterHealth::usable) return true;
-        return g_pRegistryAccess && g_pRegistryAccess->Refresh();
-    }
+    bool RefreshSnapshot() override { return RefreshDeviceSetSnapshot(); }
     size_t Count() override { return g_indicators.size(); }
     bool IsShown(size_t index) override {
         HWND lamp = LampOf(index);
