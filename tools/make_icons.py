@@ -11,16 +11,22 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "..", "resources")
 
 
+# The drive case's frame: a grey whose contrast is about 4.5:1 against both white and black, so
+# that the tray lamp keeps its outline on a light and on a dark taskbar alike with one set of
+# icons (tests/icons/check_contrast.py measures it).
+FRAME = (0x74, 0x76, 0x80)
+
+
 def lamp(size, lit, body=(0x40, 0x40, 0x48), glow=(0x30, 0xE0, 0x40), slot=True):
     """A drive case seen from the front with an activity lamp in its lower right corner."""
     px = [[(0, 0, 0, 0)] * size for _ in range(size)]
     m = max(1, size // 16)
+    frame = max(1, size // 24)
     top, bottom = size // 4, size - size // 4
     for y in range(top, bottom):
         for x in range(m, size - m):
-            edge = y in (top, bottom - 1) or x in (m, size - m - 1)
-            shade = 0x20 if edge else 0
-            px[y][x] = (body[0] - shade, body[1] - shade, body[2] - shade, 255)
+            edge = min(y - top, bottom - 1 - y, x - m, size - m - 1 - x) < frame
+            px[y][x] = (FRAME if edge else body) + (255,)
     # slot of the drive bay
     for x in range(3 * m if slot else size, size // 2):
         px[top + 2 * m][x] = (0x90, 0x90, 0x98, 255)
@@ -111,9 +117,12 @@ def write(name, images):
 
 
 if __name__ == "__main__":
-    write("lumora.ico", [lamp(16, True), lamp(32, True)])
-    write("tray_idle.ico", [lamp(16, False), lamp(32, False)])
-    write("tray_active.ico", [lamp(16, True), lamp(32, True)])
+    # The small sizes serve the tray and title bars at 100 to 200 % scaling, the larger ones
+    # Explorer's views; the system shrinks the nearest larger image for any size missing here.
+    sizes = [16, 20, 24, 32, 40, 48]
+    write("lumora.ico", [lamp(size, True) for size in sizes])
+    write("tray_idle.ico", [lamp(size, False) for size in sizes])
+    write("tray_active.ico", [lamp(size, True) for size in sizes])
     # The General page shows these at 32 x 32 only, so they carry no smaller image.
     write("indicators.ico", [indicators()])
     write("physical_drive.ico", [lamp(32, True)])
