@@ -18,8 +18,11 @@ import struct
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import zlib
+
+from perfdata import BULK, COUNTER, QUEUE, scenario_text
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.abspath(os.path.join(HERE, "..", ".."))
@@ -33,6 +36,7 @@ PERFSOURCE_DLL = os.path.join(WINDOWS_BUILD, "tests", "lumora_perfsource.dll")
 
 PROVIDER_KEY = r"HKLM\System\CurrentControlSet\Services\LumoraTestDisk\Performance"
 SCENARIO_WINDOWS_PATH = r"C:\lumora-test\scenario.txt"
+MENU = "#32768"  # the class of a popup menu's window
 
 
 WINE_LOADER_FAILURE = "failed to map the shared user data"
@@ -109,8 +113,8 @@ def make_template():
     print(f"template prefix ready: {TEMPLATE}")
 
 
-def bmp_to_png(bmp_path, png_path):
-    """Converts the probe's 24-bit bottom-up BMP to PNG without any image library."""
+def read_bmp(bmp_path):
+    """The probe's 24-bit bottom-up BMP as rows of RGB bytes, top row first."""
     with open(bmp_path, "rb") as f:
         data = f.read()
     offset = struct.unpack_from("<I", data, 10)[0]
@@ -121,13 +125,20 @@ def bmp_to_png(bmp_path, png_path):
         row = data[offset + y * stride: offset + y * stride + width * 3]
         rgb = bytearray(len(row))
         rgb[0::3], rgb[1::3], rgb[2::3] = row[2::3], row[1::3], row[0::3]
-        rows.append(b"\x00" + bytes(rgb))
+        rows.append(bytes(rgb))
+    return rows
+
+
+def bmp_to_png(bmp_path, png_path):
+    """Converts the probe's BMP to PNG without any image library."""
+    rows = read_bmp(bmp_path)
 
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
 
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b"")
+    header = struct.pack(">IIBBBBB", len(rows[0]) // 3, len(rows), 8, 2, 0, 0, 0)
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+    png += chunk(b"IDAT", zlib.compress(b"".join(b"\x00" + row for row in rows), 6)) + chunk(b"IEND", b"")
     with open(png_path, "wb") as f:
         f.write(png)
 
@@ -316,6 +327,23 @@ class Session:
             f.write(text)
         os.replace(temporary, path)  # the provider never sees half a file
 
+    def write_settings(self, data):
+        """Writes settings.ini: text with its own line ends, or bytes."""
+        path = settings_path(self)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "wb") as f:
+            f.write(data.encode("latin-1") if isinstance(data, str) else data)
+
+    def launch(self, settings, *args, scenario=None):
+        """Starts lumora.exe on these settings (None: whatever the prefix holds) and scenario (two
+        resting drives unless given), and returns it once its message loop runs."""
+        self.write_scenario(disks() if scenario is None else scenario)
+        if settings is not None:
+            self.write_settings(settings)
+        process = self.start_lumora(*args)
+        self.wait_started()
+        return process
+
     def set_live_counters(self):
         """Switches this prefix's counter source to this machine's real disks."""
         run_checked([wine_binary(), "reg", "delete", PROVIDER_KEY, "/v", "Scenario", "/f"],
@@ -359,6 +387,118 @@ def wait_until(condition, timeout, interval=0.1, what="condition"):
         if time.monotonic() >= deadline:
             raise AssertionError(f"timed out after {timeout} s waiting for {what}")
         time.sleep(interval)
+
+
+def settings_path(session):
+    return session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
+
+
+APPEARANCE_KEYS = ("Opacity", "Frequency", "ColorRead", "ColorWrite", "ColorOff", "StatPageRefresh")
+
+
+def settings_ini(extra="", **values):
+    """A versioned settings.ini with each value in its section, after the quick interval, one
+    kind of lamp and no tray icon unless the values say otherwise; `extra` sections follow."""
+    values = {"Class": 1, "ShowTrayIcon": "No", "Frequency": 100, **values}
+    lines = {section: "".join(f"{key}={value}\r\n" for key, value in values.items()
+                              if (key in APPEARANCE_KEYS) == (section == "Appearance"))
+             for section in ("General", "Appearance")}
+    return f"[General]\r\nversion=1.104\r\n{lines['General']}[Appearance]\r\n{lines['Appearance']}{extra}"
+
+
+def stored_settings(session):
+    """{section: {key: value}} of settings.ini as lumora.exe left it; {} while there is none."""
+    try:
+        with open(settings_path(session), encoding="latin-1") as f:
+            text = f.read()
+    except OSError:
+        return {}
+    sections, section = {}, None
+    for line in map(str.strip, text.splitlines()):
+        if line.startswith("[") and line.endswith("]"):
+            section = sections.setdefault(line[1:-1], {})
+        elif section is not None and "=" in line:
+            key, _, value = line.partition("=")
+            section[key] = value
+    return sections
+
+
+def counters(queue=0, read_queue=0, write_queue=0):
+    """A disk's counters as lumora.exe reads them: the queue lengths as given, nothing moved."""
+    return [(1400, QUEUE, 8, queue), (226, BULK, 8, 0), (228, BULK, 8, 0), (214, COUNTER, 4, 0),
+            (216, COUNTER, 4, 0), (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
+
+
+def disks(step=0, reads=0, writes=0, drives=2):
+    """Drives and volume C:; drive 0 has queued `reads` and `writes` per step, the rest rest."""
+    drive0 = counters(queue=step * (reads + writes or 1) if reads or writes else 0,
+                      read_queue=step * reads, write_queue=step * writes)
+    others = [(str(number), counters()) for number in range(1, drives)]
+    return scenario_text([
+        (234, [("0 C:", drive0), *others, ("_Total", counters())]),
+        (236, [("C:", counters()), ("_Total", counters())]),
+    ])
+
+
+class ScenarioWriter:
+    """Rewrites a session's scenario every `period` seconds from text(step, pattern), faster than
+    the ticks, so that every tick finds the disks moved on. The pattern changes under the lock,
+    so that no write of the old pattern lands after set() returns."""
+
+    def __init__(self, session, text, pattern=None, period=0.02):
+        self.session, self.text, self.pattern, self.period = session, text, pattern, period
+        self.stop, self.lock = threading.Event(), threading.Lock()
+        self.thread = threading.Thread(target=self.run, daemon=True)
+
+    def set(self, pattern):
+        with self.lock:
+            self.pattern = pattern
+
+    def write(self, step):
+        with self.lock:
+            self.session.write_scenario(self.text(step, self.pattern))
+
+    def run(self):
+        step = 0
+        while not self.stop.wait(self.period):
+            step += 1
+            self.write(step)
+
+    def __enter__(self):
+        self.write(0)
+        self.thread.start()
+        return self
+
+    def __exit__(self, *_):
+        self.stop.set()
+        self.thread.join()
+
+
+def screen(session):
+    """The screen's colour at (x, y) as RRGGBB, from one screenshot."""
+    bmp = session.drive_c("lumora-test", "screen.bmp")
+    session.probe("screenshot", windows_path(bmp))
+    rows = read_bmp(bmp)
+    return lambda x, y: rows[y][3 * x:3 * x + 3].hex().upper()
+
+
+def wait_colours(session, colours, what, timeout=20):
+    """Waits until every (x, y) shows its RRGGBB colour in one screenshot."""
+    def look():
+        pixel = screen(session)
+        return all(pixel(*point) == colour for point, colour in colours.items())
+    wait_until(look, timeout, interval=0.05, what=what)
+
+
+def visible_menus(session):
+    # A menu's window exists before it has its place on the screen.
+    return [window["rect"] for window in session.probe_json("windows", MENU) if window["visible"]]
+
+
+def choose_menu_item(session, item, items=2):
+    """Clicks an item of the popup menu once it is on screen, as a user's hand would."""
+    menu = wait_until(lambda: visible_menus(session), 10, what="the menu")[0]
+    session.probe("click", str(menu[0] + 20), str(menu[1] + (menu[3] - menu[1]) * (2 * item + 1) // (2 * items)))
 
 
 def main(argv):
