@@ -1,16 +1,21 @@
 """The options window of the running lumora.exe under Wine: when it opens, the frame around its
-tabbed pages, the About box, and the ways to close it, none of which stops the program. There is
-no window manager here, so Wine draws no caption: the close box's command is sent as the system
-menu sends it, and everything else is clicked or typed."""
-import os
+tabbed pages, the About box, the ways to close it, none of which stops the program, and the ways
+to ask for it: a second start, the tray icon's clicks and menu, a lamp's double click and menu.
+Each makes the window when there is none and brings back an open one (minimized here, since
+there is no window manager to stack windows) as it was, without making another. Without a
+window manager Wine draws no caption either: the close box's command is sent as the system menu
+sends it, and everything else is clicked or typed."""
 import unittest
 
 import harness
-from test_lamps import XDisplay, disks, settings_path
+from test_lamps import XDisplay
 
 # Pages are child dialogs, the About box the only top-level one.
-FRAME, TABS, DIALOG, MENU = "LUMORA", "SysTabControl32", "#32770", "#32768"
-SETTINGS = "[General]\r\nClass=1\r\nversion=1.104\r\nShowTrayIcon=No\r\n[Appearance]\r\nFrequency=100\r\n"
+FRAME, TABS, DIALOG = "LUMORA", "SysTabControl32", "#32770"
+# The lamps stand clear of the options window, which opens at the top-left corner: a click on a
+# lamp leaves its drag hint on screen, and the hint would cover the tabs.
+SETTINGS = harness.settings_ini(ShowTrayIcon="Yes", extra="[Physical Drive 0]\r\nx=600\r\ny=600\r\n"
+                                                          "[Physical Drive 1]\r\nx=620\r\ny=600\r\n")
 # A button that only its own page has.
 PAGE_MARKS = {"General": "Where are my indicators?", "Appearance": "Default", "Summary": "Auto refresh"}
 # Where each tab's label sits in the tab control, from its top-left corner, in Wine's dialog font.
@@ -18,6 +23,8 @@ TAB_LABELS = {"General": (30, 10), "Appearance": (97, 10), "Summary": (172, 10)}
 VERSION_LINE, IDC_VERSION = "Lumora Indicator version 1.104 ", 1030
 WM_SYSCOMMAND, SC_CLOSE, SC_MINIMIZE, WS_MINIMIZE = 0x0112, 0xF060, 0xF020, 0x20000000
 ALT, SHIFT, SLASH = 0xFFE9, 0xFFE1, 0x2F  # keysyms Alt_L, Shift_L, slash
+# The centre of the first icon in Wine's standalone tray, which a restored options window covers.
+TRAY_ICON = ("13", "32")
 
 
 def lamp_places(session):
@@ -29,6 +36,47 @@ def frames(session):
     return [window for window in session.probe_json("windows", FRAME) if window["visible"]]
 
 
+def frame(session):
+    """The one options window, once it is on screen."""
+    shown = harness.wait_until(lambda: frames(session), 20, what="the options window")
+    if len(shown) != 1:
+        raise AssertionError(f"one options window, not {shown}")
+    return shown[0]
+
+
+def children(session):
+    return session.probe_json("children", FRAME)
+
+
+def controls(session, **match):
+    """The window's controls whose fields match, top to bottom."""
+    found = [child for child in children(session) if all(child[k] == v for k, v in match.items())]
+    return sorted(found, key=lambda child: (child["rect"][1], child["rect"][0]))
+
+
+def page(session):
+    """The name of the one page the frame holds, and its rectangle."""
+    shown = children(session)
+    pages = [child["rect"] for child in shown if child["class"] == DIALOG]
+    names = [name for name, mark in PAGE_MARKS.items() if mark in {child["title"] for child in shown}]
+    if (len(pages), len(names)) != (1, 1):
+        raise AssertionError(f"one page at a time: {shown}")
+    return names[0], pages[0]
+
+
+def show_tab(session, name):
+    tabs = controls(session, **{"class": TABS})[0]["rect"]
+    x, y = TAB_LABELS[name]
+    session.probe("click", str(tabs[0] + x), str(tabs[1] + y))
+
+    def shown():
+        try:
+            return page(session)[0] == name
+        except AssertionError:  # between the two pages
+            return False
+    harness.wait_until(shown, 10, what=f"the {name} page")
+
+
 def inside(inner, outer):
     return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] and inner[3] <= outer[3]
 
@@ -37,49 +85,35 @@ def centre(rect):
     return str((rect[0] + rect[2]) // 2), str((rect[1] + rect[3]) // 2)
 
 
+def system_command(session, command):
+    session.probe("post", FRAME, str(WM_SYSCOMMAND), str(command), "0")
+
+
+def minimized(session):
+    return session.probe_json("windows", FRAME)[0]["style"] & WS_MINIMIZE
+
+
+def until_done(session, ask, done, what, tries=1):
+    """Asks, then waits for done. A menu that closed before a busy machine could click it is
+    asked for again."""
+    for attempt in range(tries):
+        try:
+            ask()
+            return harness.wait_until(done, 15 if attempt + 1 < tries else 20, what=what)
+        except AssertionError:
+            if attempt + 1 == tries or harness.visible_menus(session):
+                raise
+
+
 class OptionsWindow(unittest.TestCase):
-    def start(self, session, *args):
-        session.write_scenario(disks())
-        os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
-        with open(settings_path(session), "w", newline="") as f:
-            f.write(SETTINGS)
-        process = session.start_lumora(*args)
-        session.wait_started()
-        return process
-
-    def frame(self, session):
-        """The one options window, once it is on screen."""
-        harness.wait_until(lambda: frames(session), 20, what="the options window")
-        shown = frames(session)
-        self.assertEqual(len(shown), 1)
-        return shown[0]
-
-    def children(self, session):
-        return session.probe_json("children", FRAME)
-
-    def page(self, session):
-        """The name of the one page the frame holds, and its rectangle."""
-        children = self.children(session)
-        pages = [child for child in children if child["class"] == DIALOG]
-        titles = {child["title"] for child in children}
-        names = [name for name, mark in PAGE_MARKS.items() if mark in titles]
-        self.assertEqual((len(pages), len(names)), (1, 1), f"one page at a time: {titles}")
-        return names[0], pages[0]["rect"]
-
     def second_instance(self, session):
         self.assertEqual(session.run(harness.LUMORA_EXE, timeout=30).returncode, 0, "the second instance")
 
-    def still_running(self, session, process, lamps):
-        self.assertIsNone(process.poll())
-        self.assertTrue(session.probe_json("windows", "Worker"), "the worker window")
-        self.assertEqual(lamp_places(session), lamps, "the lamps")
-
     def choose_from_menu(self, session, menu, item):
         """Clicks a menu of the menu bar ("File" 0, "Help" 1), then its item (0 or 1) in the popup."""
-        tabs = [child["rect"] for child in self.children(session) if child["class"] == TABS][0]
+        tabs = controls(session, **{"class": TABS})[0]["rect"]
         session.probe("click", str(tabs[0] + 15 + 37 * menu), str(tabs[1] - 10))
-        popup = session.probe_json("wait-window", MENU, "10000")[0]["rect"]
-        session.probe("click", str(popup[0] + 20), str(popup[1] + (popup[3] - popup[1]) * (2 * item + 1) // 4))
+        harness.choose_menu_item(session, item)
 
     def about_box(self, session):
         about = session.probe_json("wait-window", DIALOG, "10000")[0]
@@ -89,27 +123,29 @@ class OptionsWindow(unittest.TestCase):
         session.probe("click", *centre(ok))
         harness.wait_until(lambda: not session.probe_json("windows", DIALOG), 10, what="the About box to close")
 
-    def test_opens_at_start_up_with_the_general_page_and_switches_tabs(self):
-        with harness.Session("options-frame") as session, XDisplay(session) as display:
-            process = self.start(session)
-            frame = self.frame(session)
-            name, page = self.page(session)
-            tabs = [child["rect"] for child in self.children(session) if child["class"] == TABS][0]
+    def wait_gone(self, session):
+        harness.wait_until(lambda: not session.probe_json("windows", FRAME), 10, what="the window gone")
+
+    def test_the_frame_its_pages_about_box_and_every_way_to_open_and_close_it(self):
+        with harness.Session("options") as session, XDisplay(session) as display:
+            process = session.launch(SETTINGS)
+            window = frame(session)
+            name, shown = page(session)
+            tabs = controls(session, **{"class": TABS})[0]["rect"]
             self.assertEqual(name, "General")
             # Sized for the page: the page fills the tab control's display area, the tab control the frame.
-            self.assertTrue(inside(page, tabs) and inside(tabs, frame["rect"]), (page, tabs, frame["rect"]))
-            self.assertLess(frame["rect"][2] - page[2], 20)
-            self.assertLess(frame["rect"][3] - page[3], 20)
+            self.assertTrue(inside(shown, tabs) and inside(tabs, window["rect"]), (shown, tabs, window["rect"]))
+            self.assertLess(window["rect"][2] - shown[2], 20)
+            self.assertLess(window["rect"][3] - shown[3], 20)
 
             for name in ["Appearance", "Summary", "General", "Summary"]:
                 with self.subTest(tab=name):
-                    x, y = TAB_LABELS[name]
-                    session.probe("click", str(tabs[0] + x), str(tabs[1] + y))
-                    harness.wait_until(lambda: self.page(session)[0] == name, 10, what=f"the {name} page")
-                    self.assertEqual(self.frame(session)["rect"], frame["rect"], "the frame keeps its size")
+                    show_tab(session, name)
+                    self.assertEqual(page(session)[0], name)
+                    self.assertEqual(frame(session)["rect"], window["rect"], "the frame keeps its size")
 
             # The keys reach the control with the focus in the page; the About box opens all the same.
-            middle = ((page[0] + page[2]) // 2, (page[1] + page[3]) // 2)
+            middle = ((shown[0] + shown[2]) // 2, (shown[1] + shown[3]) // 2)
             display.move_pointer([middle, (middle[0] + 1, middle[1])])
             for keys in [(ALT, SLASH), (ALT, SHIFT, SLASH)]:
                 with self.subTest(keys=keys):
@@ -120,41 +156,60 @@ class OptionsWindow(unittest.TestCase):
                     self.about_box(session)
 
             # Asked for again, the open window comes back as it was, even from the taskbar.
-            session.probe("post", FRAME, str(WM_SYSCOMMAND), str(SC_MINIMIZE), "0")
-            harness.wait_until(lambda: session.probe_json("windows", FRAME)[0]["style"] & WS_MINIMIZE, 10,
-                               what="the window minimized")
+            system_command(session, SC_MINIMIZE)
+            harness.wait_until(lambda: minimized(session), 10, what="the window minimized")
             self.second_instance(session)
-            harness.wait_until(lambda: not session.probe_json("windows", FRAME)[0]["style"] & WS_MINIMIZE, 10,
-                               what="the window restored")
-            self.assertEqual(self.frame(session)["hwnd"], frame["hwnd"])
-            self.assertEqual(self.page(session)[0], "Summary")
-            self.assertEqual(session.quit_lumora(process), 0)
+            harness.wait_until(lambda: not minimized(session), 10, what="the window restored")
+            self.assertEqual(frame(session)["hwnd"], window["hwnd"])
+            self.assertEqual(page(session)[0], "Summary")
+            self.choose_from_menu(session, 0, 1)
+            self.assertEqual(process.wait(15), 0, "Exit Lumora")
 
-    def test_every_way_of_closing_leaves_the_program_running_and_exit_ends_it(self):
-        with harness.Session("options-close") as session:
-            process = self.start(session, "/s")
+            process = session.launch(SETTINGS, "/s")
             self.assertEqual(frames(session), [], "no window on a silent start")
             lamps = lamp_places(session)
             self.assertTrue(lamps)
 
             def close_with_page_button():
-                close = [child["rect"] for child in self.children(session) if child["title"] == "Close"][0]
-                session.probe("click", *centre(close))
+                session.probe("click", *centre(controls(session, title="Close")[0]["rect"]))
             for how, close in [
                     ("Hide options", lambda: self.choose_from_menu(session, 0, 0)),
-                    ("the close box", lambda: session.probe("post", FRAME, str(WM_SYSCOMMAND), str(SC_CLOSE), "0")),
+                    ("the close box", lambda: system_command(session, SC_CLOSE)),
                     ("the page's Close", close_with_page_button)]:
                 with self.subTest(how=how):
                     self.second_instance(session)
-                    self.frame(session)
+                    frame(session)
                     close()
-                    harness.wait_until(lambda: not session.probe_json("windows", FRAME), 10, what="the window gone")
-                    self.still_running(session, process, lamps)
+                    self.wait_gone(session)
+                    self.assertIsNone(process.poll())
+                    self.assertTrue(session.probe_json("windows", "Worker"), "the worker window")
+                    self.assertEqual(lamp_places(session), lamps, "the lamps")
 
-            self.second_instance(session)
-            self.frame(session)
-            self.choose_from_menu(session, 0, 1)
-            self.assertEqual(process.wait(15), 0, "Exit Lumora")
+            lamp_centre = centre(session.probe_json("windows", "LUMORAIndicator")[0]["rect"])
+
+            def choose_options(x, y):
+                # "Options" is the first of the menu's two items.
+                session.probe("click", x, y, "right")
+                harness.choose_menu_item(session, 0)
+            for how, ask, tries in [
+                    ("the tray icon's click", lambda: session.probe("click", *TRAY_ICON), 1),
+                    ("the tray icon's double click", lambda: session.probe("click", *TRAY_ICON, "double"), 1),
+                    ("the tray menu's Options", lambda: choose_options(*TRAY_ICON), 3),
+                    ("a lamp's double click", lambda: session.probe("click", *lamp_centre, "double"), 1),
+                    ("a lamp menu's Options", lambda: choose_options(*lamp_centre), 3)]:
+                with self.subTest(how=how):
+                    self.assertEqual(frames(session), [], "no window before")
+                    opened = until_done(session, ask, lambda: frames(session), "the options window", tries)
+                    self.assertEqual(len(opened), 1)
+                    # The General page stays: a lamp clicked while its lists lose the focus lives on.
+                    system_command(session, SC_MINIMIZE)
+                    harness.wait_until(lambda: minimized(session), 10, what="the window minimized")
+                    until_done(session, ask, lambda: not minimized(session), "the window brought back", tries)
+                    self.assertEqual([window["hwnd"] for window in frames(session)], [opened[0]["hwnd"]])
+                    self.assertEqual(page(session)[0], "General")
+                    system_command(session, SC_CLOSE)
+                    self.wait_gone(session)
+            self.assertEqual(session.quit_lumora(process), 0)
 
 
 if __name__ == "__main__":
