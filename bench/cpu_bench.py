@@ -44,8 +44,8 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 
 import harness  # noqa: E402
+from harness import counters  # noqa: E402
 from perfdata import scenario_text  # noqa: E402
-from test_lamps import counters, settings_path  # noqa: E402
 
 FLOOR_EXE = os.path.join(harness.WINDOWS_BUILD, "bench", "lumora_floor.exe")
 CPU_FACTOR_GOAL = 2.0
@@ -64,48 +64,30 @@ SETTINGS = {
 }
 
 
-class Disks:
-    """Rewrites the scenario three times a tick, so that a tick finds the queues grown even when
-    the writer runs late and a busy disk never looks idle by accident. Each disk's queues grow
-    by a pattern that changes every 200 ms and differs from disk to disk, so that lamps keep
-    changing colour: resting, reading, writing, both."""
-    PERIOD = 0.01
+def disk_activity(quiet=False):
+    """The scenario at each step, for a writer three times a tick, so that a tick finds the queues
+    grown even when the writer runs late and a busy disk never looks idle by accident. Each
+    disk's queues grow by a pattern that changes every 200 ms and differs from disk to disk, so
+    that lamps keep changing colour: resting, reading, writing, both."""
+    totals = {}
 
-    def __init__(self, session, quiet=False):
-        self.session, self.quiet = session, quiet
-        self.totals = {}
-        self.stop = threading.Event()
-        self.thread = threading.Thread(target=self.run, daemon=True)
+    def instance(name, number, step):
+        reads, writes = (0, 0) if quiet else [(0, 0), (1, 0), (0, 1), (2, 1)][(step // 20 + number) % 4]
+        read_queue, write_queue = totals.get(name, (0, 0))
+        read_queue, write_queue = read_queue + reads * 1000, write_queue + writes * 1000
+        totals[name] = (read_queue, write_queue)
+        return name, counters(read_queue + write_queue, read_queue, write_queue)
 
-    def text(self, step):
-        def instance(name, number):
-            reads, writes = (0, 0) if self.quiet else [(0, 0), (1, 0), (0, 1), (2, 1)][(step // 20 + number) % 4]
-            read_queue, write_queue = self.totals.get(name, (0, 0))
-            read_queue, write_queue = read_queue + reads * 1000, write_queue + writes * 1000
-            self.totals[name] = (read_queue, write_queue)
-            return name, counters(read_queue + write_queue, read_queue, write_queue)
-        def total(instances):
-            # Each instance's counters are (queue, read queue, write queue, ...) in that order.
-            reads, writes = (sum(values[i][3] for _, values in instances) for i in (5, 6))
-            return "_Total", counters(reads + writes, reads, writes)
-        drives = [instance(f"{n} {VOLUMES[n]}" if n < len(VOLUMES) else str(n), n) for n in range(DRIVES)]
-        volumes = [instance(name, DRIVES + n) for n, name in enumerate(VOLUMES)]
+    def total(instances):
+        # Each instance's counters are (queue, read queue, write queue, ...) in that order.
+        reads, writes = (sum(values[i][3] for _, values in instances) for i in (5, 6))
+        return "_Total", counters(reads + writes, reads, writes)
+
+    def text(step, _):
+        drives = [instance(f"{n} {VOLUMES[n]}" if n < len(VOLUMES) else str(n), n, step) for n in range(DRIVES)]
+        volumes = [instance(name, DRIVES + n, step) for n, name in enumerate(VOLUMES)]
         return scenario_text([(234, drives + [total(drives)]), (236, volumes + [total(volumes)])])
-
-    def run(self):
-        step = 0
-        while not self.stop.wait(self.PERIOD):
-            step += 1
-            self.session.write_scenario(self.text(step))
-
-    def __enter__(self):
-        self.session.write_scenario(self.text(0))
-        self.thread.start()
-        return self
-
-    def __exit__(self, *_):
-        self.stop.set()
-        self.thread.join()
+    return text
 
 
 class ScenarioReads:
@@ -177,10 +159,8 @@ def merged_settings(overrides):
 
 def write_settings(session, overrides):
     sections = merged_settings(overrides)
-    os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
-    with open(settings_path(session), "w", newline="") as f:
-        for name, keys in sections.items():
-            f.write(f"[{name}]\r\n" + "".join(f"{key}={value}\r\n" for key, value in keys.items()))
+    session.write_settings("".join(f"[{name}]\r\n" + "".join(f"{key}={value}\r\n" for key, value in keys.items())
+                                   for name, keys in sections.items()))
     return sections
 
 
@@ -211,7 +191,7 @@ def start_floor(session, settings):
 def measure(name, start, seconds, overrides, quiet):
     with harness.Session(f"cpu-{name}") as session:
         settings = write_settings(session, overrides)
-        with Disks(session, quiet), ScenarioReads(session) as reads:
+        with harness.ScenarioWriter(session, disk_activity(quiet), period=0.01), ScenarioReads(session) as reads:
             process, lamps = start(session, settings)
             time.sleep(SETTLE_SECONDS)
             others = session_processes(session)

@@ -11,8 +11,8 @@ import time
 import unittest
 
 import harness
+from harness import counters
 from perfdata import scenario_text
-from test_lamps import counters, settings_path
 
 LEAK_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "leak_check.exe")
 SETTINGS = ("[General]\r\nClass=7\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\nShowIndicatorLabel=Yes\r\n"
@@ -26,49 +26,26 @@ RUN_SECONDS, SETTLE_SECONDS = 120, 30
 RSS_GROWTH_BOUND_KB = 64
 
 
-class ChangingDisks:
-    """Ten drives and five volumes (with the All-In-One lamp, sixteen lamps) that read, write,
-    do both or rest by turns, rewritten faster than the ticks."""
-
-    def __init__(self, session):
-        self.session, self.stop = session, threading.Event()
-        self.thread = threading.Thread(target=self.run, daemon=True)
-
-    def run(self):
-        step = reads = writes = 0
-        while not self.stop.wait(0.02):
-            step += 1
-            read, write = [(0, 0), (1, 0), (0, 1), (3, 1)][step // 10 % 4]
-            reads, writes = reads + read, writes + write
-            disk = counters(queue=reads + writes, read_queue=reads, write_queue=writes)
-            self.session.write_scenario(scenario_text([(234, [(name, disk) for name in DRIVES]),
-                                                       (236, [(name, disk) for name in VOLUMES])]))
-
-    def __enter__(self):
-        self.thread.start()
-        return self
-
-    def __exit__(self, *_):
-        self.stop.set()
-        self.thread.join()
-
-
-def write_settings(session):
-    os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
-    with open(settings_path(session), "w", newline="") as f:
-        f.write(SETTINGS)
+def changing_disks(step, _):
+    """Ten drives and five volumes (with the All-In-One lamp, sixteen lamps) that rest, read,
+    write and do both (three parts reading to one writing) by turns, ten steps each."""
+    cycles, rest = divmod(step + 1, 40)
+    _, reading, writing, both = (10 * cycles + min(max(rest - 10 * phase, 0), 10) for phase in range(4))
+    reads, writes = reading + 3 * both, writing + both
+    disk = counters(queue=reads + writes, read_queue=reads, write_queue=writes)
+    return scenario_text([(234, [(name, disk) for name in DRIVES]), (236, [(name, disk) for name in VOLUMES])])
 
 
 class LongRun(unittest.TestCase):
     def test_two_minutes_of_ticks_hold_memory_gdi_objects_and_windows(self):
         # Both measures run at once, each in a prefix and on a display of its own.
         with harness.Session("leaks") as session, harness.Session("leak-check") as inside:
-            write_settings(inside)
+            inside.write_settings(SETTINGS)
             tool = []
             tool_thread = threading.Thread(target=lambda: tool.append(
                 inside.run(LEAK_CHECK_EXE, harness.SCENARIO_WINDOWS_PATH, "4", timeout=RUN_SECONDS + 60)))
-            write_settings(session)
-            with ChangingDisks(session):
+            session.write_settings(SETTINGS)
+            with harness.ScenarioWriter(session, changing_disks):
                 process = session.start_lumora("/s")
                 session.wait_started()
                 with open(f"/proc/{process.pid}/cmdline", "rb") as f:
