@@ -1,14 +1,14 @@
 """The General page of the running lumora.exe under Wine: its lists of drives and disks, the mode
 boxes and "Start with Windows", each clicked as a user clicks them, with the lamps, the Run value
 and settings.ini they change."""
-import os
 import unittest
 
 import harness
+from harness import counters
 from perfdata import scenario_text
-from test_lamps import counters, lamp_places, settings_path
-from test_options import FRAME, centre, frames
-from test_settings import RUN_KEY, quoted_command
+from test_lamps import lamp_places
+from test_options import FRAME, centre, frame
+from test_settings import quoted_command, run_value
 
 # Two drives and two volumes that the prefix does not have, so that the volumes keep their bare
 # names. Lamps start at x = 2 + 18 x place in the set: drive 0, drive 1, All-In-One, M:, N:.
@@ -18,9 +18,7 @@ SCENARIO = scenario_text([
 ])
 # Drive 0 was dragged away from its start place, beside the options window.
 DRIVE0, DRIVE1, ALL_IN_ONE, VOLUME_M, VOLUME_N = (600, 300), (20, 2), (38, 2), (56, 2), (74, 2)
-SETTINGS = ("[General]\r\nClass={mode}\r\nversion=1.104\r\nShowTrayIcon=No\r\nStartWithWindows=1\r\n"
-            "[Appearance]\r\nFrequency=100\r\nColorOff=65535\r\n[Physical Drive 0]\r\nx=600\r\ny=300\r\n"
-            "[Physical Drive 1]\r\nvisible=No\r\n")
+PLACES = "[Physical Drive 0]\r\nx=600\r\ny=300\r\n[Physical Drive 1]\r\nvisible=No\r\n"
 PHYSICAL_BOX = "Physical drive -  Every indicator displays the state of the single hard disk"
 LOGICAL_BOX = "Logical disks - Every indicator displays the state of the single logical drive"
 ALL_IN_ONE_BOX = "'All-in-one' - Show all devices activity in one indicator"
@@ -30,34 +28,11 @@ WHERE_BUTTON = "Where are my indicators?"
 ITEM_HEIGHT, SELECTED, UNSELECTED = 13, "3096FA", "FFFFFF"
 
 
-def run_value(session):
-    done = session.run(harness.PROBE_EXE, "regget", RUN_KEY, "lumora.exe", timeout=30)
-    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
-
-
-def stored_sections(session):
-    """{section: {key: value}} of settings.ini."""
-    with open(settings_path(session), encoding="latin-1") as f:
-        text = f.read()
-    sections, section = {}, None
-    for line in text.splitlines():
-        if line.startswith("[") and line.endswith("]"):
-            section = sections.setdefault(line[1:-1], {})
-        elif section is not None and "=" in line:
-            key, _, value = line.partition("=")
-            section[key] = value
-    return sections
-
-
 class GeneralPage(unittest.TestCase):
     def start(self, session, mode):
-        session.write_scenario(SCENARIO)
-        os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
-        with open(settings_path(session), "w", newline="") as f:
-            f.write(SETTINGS.format(mode=mode))
-        process = session.start_lumora()
-        session.wait_started()
-        harness.wait_until(lambda: frames(session), 20, what="the options window")
+        settings = harness.settings_ini(Class=mode, StartWithWindows=1, ColorOff=65535, extra=PLACES)
+        process = session.launch(settings, scenario=SCENARIO)
+        frame(session)
         return process
 
     def controls(self, session):
@@ -86,7 +61,7 @@ class GeneralPage(unittest.TestCase):
         harness.wait_until(lambda: lamp_places(session) == sorted(places), 10,
                            what=f"{what}: lamps at {sorted(places)}, not {lamp_places(session)}")
 
-    def test_names_and_boxes_choose_the_lamps_and_the_file_keeps_them(self):
+    def test_names_and_boxes_choose_the_lamps_and_the_file_keeps_them_and_a_name_ends_no_indicators(self):
         with harness.Session("general-page") as session:
             process = self.start(session, mode=3)
             lists, buttons = self.controls(session)
@@ -132,24 +107,23 @@ class GeneralPage(unittest.TestCase):
             self.wait_lamps(session, [(2, 2), (20, 2), (38, 2)], "lined up")
 
             self.assertEqual(session.quit_lumora(process), 0)
-            stored = stored_sections(session)
-            self.assertEqual((stored["General"]["Class"], stored["General"]["StartWithWindows"]), ("5", "0"))
-            self.assertEqual((stored["Appearance"]["Frequency"], stored["Appearance"]["ColorOff"]), ("50", "16711680"))
-            self.assertEqual((stored["Physical Drive 0"]["x"], stored["Physical Drive 0"]["y"]), ("2", "2"))
+            stored = harness.stored_settings(session)
+            self.assertEqual([stored[section][key] for section, key in [
+                ("General", "Class"), ("General", "StartWithWindows"), ("Appearance", "Frequency"),
+                ("Appearance", "ColorOff"), ("Physical Drive 0", "x"), ("Physical Drive 0", "y")]],
+                ["5", "0", "50", "16711680", "2", "2"])
             self.assertEqual({name: stored[name]["visible"] for name in
                               ["Physical Drive 0", "Physical Drive 1", "All-In-One", "M:", "N:"]},
                              {"Physical Drive 0": "Yes", "Physical Drive 1": "Yes", "All-In-One": "Yes",
                               "M:": "Yes", "N:": "No"})
 
-    def test_a_name_chosen_without_indicators_shows_the_physical_drives_alone(self):
-        with harness.Session("general-page-none") as session:
+            # Without indicators, a name chosen shows the physical drives alone.
             process = self.start(session, mode=256)
-            lists, _ = self.controls(session)
             self.assertEqual(lamp_places(session), [], "no lamps")
-            session.probe("click", *map(str, self.item_point(lists[0], 1)))
+            click_item(self.controls(session)[0][0], 1)
             self.wait_lamps(session, [DRIVE0, DRIVE1], "drives after a name is chosen")
             self.assertEqual(session.quit_lumora(process), 0)
-            self.assertEqual(stored_sections(session)["General"]["Class"], "1", "a kind, not a kind and 'none'")
+            self.assertEqual(harness.stored_settings(session)["General"]["Class"], "1", "a kind, not a kind and 'none'")
 
 
 if __name__ == "__main__":

@@ -5,7 +5,7 @@ import time
 import unittest
 
 import harness
-from harness import counters, disks, screen, settings_path, wait_colours  # noqa: F401 (tools/screenshots.py)
+from harness import counters, disks, screen, settings_path, wait_colours  # noqa: F401 (imported from here too)
 
 IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the default colours as RRGGBB
 TOPMOST_TOOLWINDOW, LAYERED = 0x88, 0x80000

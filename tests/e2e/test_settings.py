@@ -1,5 +1,6 @@
-"""settings.ini and the Run value as the running lumora.exe leaves them under Wine, and the
-single-instance hand-over that keeps a second copy from touching them."""
+"""settings.ini and the Run value as the running lumora.exe leaves them under Wine, the
+single-instance hand-over that keeps a second copy from touching them, and the Win32 side of the
+settings (file helpers, file access, registry key) that settings_check.exe runs."""
 import os
 import re
 import shutil
@@ -9,33 +10,30 @@ from pathlib import Path
 import harness
 
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+SETTINGS_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "settings_check.exe")
 
 FIRST_RUN_GLOBAL_SECTIONS = (
     b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\nStartWithWindows=1\r\nUseKeyboardLed=No\r\n"
     b"UseKeyboardLedDirectAccess=No\r\nShowTrayIcon=Yes\r\nUseTrayLed=No\r\nShowIndicatorLabel=Yes\r\n"
     b"\r\n[Appearance]\r\nOpacity=255\r\nFrequency=30\r\nColorRead=65280\r\nColorWrite=255\r\n"
     b"ColorOff=8388608\r\nStatPageRefresh=Yes\r\n")
+# Versioned, with values that differ from every default; "Frequency=20" makes start-up write.
+MARKED = ("[General]\r\nClass=1\r\nversion=1.104\r\nShowTrayIcon=No\r\n"
+          "[Appearance]\r\nOpacity=77\r\nFrequency=20\r\n[Caf\u00e9 \u0414]\r\nx=5\r\n")
 
 
 def local_app_data(session, *parts):
     return session.drive_c("users", "root", "AppData", "Local", *parts)
 
 
-def settings_path(session):
-    return local_app_data(session, "Lumora Indicator", "settings.ini")
-
-
 def read_bytes(path):
     return Path(path).read_bytes()
 
 
-def write_settings(session, data):
-    os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
-    Path(settings_path(session)).write_bytes(data)
-
-
 def run_value(session):
-    return session.probe("regget", RUN_KEY, "lumora.exe").rstrip("\r\n")
+    """The Run value as `reg` shows it, or None when there is none."""
+    done = session.run(harness.PROBE_EXE, "regget", RUN_KEY, "lumora.exe", timeout=30)
+    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
 
 
 def quoted_command(exe=harness.LUMORA_EXE):
@@ -47,7 +45,7 @@ class SettingsFile(unittest.TestCase):
         """Runs the program once; returns settings.ini as its start-up left it (None: no file)."""
         process = session.start(exe, "s")
         session.wait_started()
-        path = settings_path(session)
+        path = harness.settings_path(session)
         started = read_bytes(path) if os.path.isfile(path) else None
         self.assertEqual(session.quit_lumora(process), 0)
         return started
@@ -56,7 +54,7 @@ class SettingsFile(unittest.TestCase):
         with harness.Session("settings-file") as session:
             session.write_scenario("object 234\ninstance 0 C:\ninstance _Total\n"
                                    "object 236\ninstance C:\ninstance _Total\n")
-            path = settings_path(session)
+            path = harness.settings_path(session)
             self.assertFalse(os.path.exists(os.path.dirname(path)))
             process = session.start_lumora()
             worker = session.wait_started()
@@ -86,7 +84,7 @@ class SettingsFile(unittest.TestCase):
                              (b"StartWithWindows=1", b"StartWithWindows=0"),
                              (b"x=2\r\ny=2\r\nvisible=Yes", b"x=300\r\ny=40\r\nvisible=No")):
                 edited = edited.replace(old, new, 1)
-            write_settings(session, edited)
+            session.write_settings(edited)
             self.run_once(session)
             self.assertEqual(read_bytes(path), edited, "a lamp's place is loaded before it is saved")
             self.assertEqual(run_value(session), "REG_SZ ", "Start with Windows off keeps the value, empty")
@@ -95,7 +93,7 @@ class SettingsFile(unittest.TestCase):
             renamed = session.drive_c("Program Files", "Lumora Test", "disk lamp.exe")
             os.makedirs(os.path.dirname(renamed))
             shutil.copy2(harness.LUMORA_EXE, renamed)
-            write_settings(session, b";my notes about this file\r\n[appearance]\r\nOpacity = 50\r\nFrequency=20\r\n"
+            session.write_settings(b";my notes about this file\r\n[appearance]\r\nOpacity = 50\r\nFrequency=20\r\n"
                                     b"ColorRead=123 ; my green\r\nColorRead=456\r\n; keep me\r\n[GENERAL]\r\n"
                                     b"Class=256\r\nversion=1.104\r\nShowTrayIcon=no\r\n[Appearance]\r\nOpacity=7\r\n")
             started = self.run_once(session, renamed)
@@ -117,23 +115,28 @@ class SettingsFile(unittest.TestCase):
             self.assertEqual(run_value(session), r'REG_SZ "C:\Program Files\Lumora Test\disk lamp.exe" s')
 
             # A file without a version mark is converted and saved at once; its lamps keep their places.
-            write_settings(session, b"[General]\r\nClass=0\r\n[Appearance]\r\nFrequency=700\r\nOpacity=10\r\n"
+            session.write_settings(b"[General]\r\nClass=0\r\n[Appearance]\r\nFrequency=700\r\nOpacity=10\r\n"
                                     b"[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n")
             started = self.run_once(session).decode("latin-1")
             self.assertIn("\r\n[General]\r\nClass=1\r\nversion=1.104\r\nStartWithWindows=1\r\n", started)
             self.assertIn("[Appearance]\r\nFrequency=30\r\nOpacity=255\r\n", started)
             self.assertIn("\r\n[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n", started)
 
-    def test_what_cannot_be_used_is_left_alone_and_the_program_runs_on_its_initial_values(self):
+    def test_what_cannot_be_used_is_left_alone_and_what_an_editor_saved_is_read(self):
         unversioned = b"[General]\r\nClass=0\r\n[Appearance]\r\nOpacity=10\r\n"  # wants a rewrite
         noise = bytes((i * 7919 + (i >> 3) * 104729) % 256 for i in range(20000)).replace(b"\x1a", b"\x1b")
         with harness.Session("settings-faults") as session:
-            path = settings_path(session)
-            local = local_app_data(session)
+            # The Win32 helpers under the settings, each checked on its own.
+            done = session.run(SETTINGS_CHECK_EXE, r"C:\settings-check", timeout=180)
+            self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
+            self.assertRegex(done.stdout, r"\d+ checks, 0 failed")
+
+            path = harness.settings_path(session)
+            folder, local = os.path.dirname(path), local_app_data(session)
             documents = session.drive_c("users", "root", "Documents")
 
             def read_only():
-                write_settings(session, unversioned)
+                session.write_settings(unversioned)
                 os.chmod(path, 0o444)
 
             def local_is_a_file():
@@ -142,16 +145,36 @@ class SettingsFile(unittest.TestCase):
                 shutil.rmtree(local)
                 Path(local).write_bytes(b"not a folder")
 
+            def marked(data, *others):
+                def spoil():
+                    session.write_settings(data)
+                    for name, content in others:
+                        Path(folder, name).write_bytes(content)
+                return spoil
+
+            def written_single_byte_with_every_value():
+                written = read_bytes(path)
+                text = written.decode("latin-1")
+                return (written.startswith((b"\xef\xbb\xbf", b"\xff\xfe", b"\xfe\xff")), text.lower().count("[general]"),
+                        [line for line in ("Class=1", "version=1.104", "ShowTrayIcon=No", "Opacity=77", "Frequency=50",
+                                           "[Caf\u00e9 ?]\r\nx=5") if f"\r\n{line}\r\n" not in text],
+                        sorted(os.listdir(folder)))
+
             def lost_entries():
                 written = read_bytes(path)
                 return [line for line in noise.replace(b"\r\n", b"\n").split(b"\n") if line not in written and
                         line and not line.startswith(b"=") and not (line.startswith(b"[") and line.endswith(b"]"))]
 
-            folder = os.path.dirname(path)
             cases = [  # how the prefix is spoilt, what is seen after the run, what must be seen
+                ("UTF-8 with its mark beside a stale temporary file and files of others",
+                 marked(b"\xef\xbb\xbf" + MARKED.encode("utf-8"), ("settings.ini.1234-5.tmp", b"[General]\r\n" * 40000),
+                        ("settings.ini.bak", b"mine"), ("notes.tmp", b"mine too")),
+                 written_single_byte_with_every_value, (False, 1, [], ["notes.tmp", "settings.ini", "settings.ini.bak"])),
+                ("UTF-16 little-endian with its mark", marked(("\ufeff" + MARKED).encode("utf-16-le")),
+                 written_single_byte_with_every_value, (False, 1, [], ["settings.ini"])),
                 ("read-only file", read_only, lambda: (read_bytes(path), os.listdir(folder)),
                  (unversioned, ["settings.ini"])),
-                ("random bytes", lambda: write_settings(session, noise),
+                ("random bytes", lambda: session.write_settings(noise),
                  lambda: (b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\n" in read_bytes(path), lost_entries()),
                  (True, [])),
                 ("folder in the way", lambda: os.makedirs(os.path.join(path, "inside")),
