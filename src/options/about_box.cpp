@@ -1,12 +1,13 @@
 #include "options/about_box.h"
 
 #include "resource_ids.h"
+#include "version.h"
 
 namespace lumora {
 namespace {
 
 // The blank at the end is part of the text the box has always shown.
-constexpr wchar_t kVersionLine[] = L"Lumora Indicator version 1.104 ";
+constexpr wchar_t kVersionLine[] = L"Lumora Indicator version " LUMORA_VERSION_TEXT L" ";
 
 INT_PTR CALLBACK AboutProc(HWND box, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
