@@ -1,0 +1,29 @@
+#pragma once
+// A lamp that no monitor shows cannot be dragged back: its monitor was unplugged, the
+// resolution shrank, or the settings file came from another machine. Such a lamp goes to the
+// nearest monitor; one that shows even a corner stays where the user put it.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "indicators/lamp_record.h"
+
+namespace lumora {
+
+struct MonitorArea {
+    IndicatorRect bounds;  // the whole monitor, in screen pixels
+    IndicatorRect work;    // without the taskbar and docked toolbars
+};
+
+struct LampPlace {
+    int32_t x = 0;
+    int32_t y = 0;
+    bool operator==(const LampPlace& other) const { return x == other.x && y == other.y; }
+};
+
+// The lamp's new top-left corner, inside the work area of the monitor nearest to it (the first
+// of equally near ones), or nothing when it may stay. With no monitor known nothing moves.
+std::optional<LampPlace> RescueLamp(const IndicatorRect& lamp, const std::vector<MonitorArea>& monitors);
+
+}  // namespace lumora
