@@ -1,5 +1,5 @@
 # Everyday commands. Each installs what is missing first (tools/install-deps.sh, idempotent).
-.PHONY: all deps windows native test run screenshots fuzz bench clean
+.PHONY: all deps windows native test run screenshots package fuzz bench clean
 
 all: windows
 
@@ -26,6 +26,10 @@ run: windows
 # Pictures of the lamps, their tooltip and the tray icon under Wine, into docs/ for the README.
 screenshots: windows
 	@python3 tools/screenshots.py
+
+# The installer and the portable zip for Windows users, into build/package/ (packaging/).
+package: windows
+	@python3 packaging/make_package.py build/windows/lumora.exe build/package
 
 # Every fuzz target for FUZZ_SECONDS (default 60) each.
 fuzz: deps

@@ -9,7 +9,8 @@ packages=(
   wine wine64                  # runs lumora.exe for the end-to-end tests and `make run`
   xvfb                         # a private display per test
   libx11-6 libxtst6            # the lamp tests hold keys and move the pointer through XTEST
-  python3                      # the end-to-end harness
+  python3                      # the end-to-end harness; it also writes the portable zip
+  nsis                         # makensis, with the 64-bit stubs that `make package`'s installer needs
   cmake ninja-build g++ clang libclang-rt-14-dev  # native build; libFuzzer and the sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -1,0 +1,199 @@
+"""The Windows packages as a user gets them: the version information that Explorer reads from
+lumora.exe and from the installer, the portable zip, and the installer and its uninstaller run
+silently under Wine, over a running copy too."""
+import os
+import struct
+import subprocess
+import sys
+import unittest
+import zipfile
+
+import harness
+
+PACKAGING = os.path.join(harness.SOURCE, "packaging")
+sys.path.insert(0, PACKAGING)
+import make_package  # noqa: E402  (found through the path above)
+
+VERSION = "1.104"
+COPYRIGHT = "Copyright (c) 2026 The Lumora Indicator authors"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Indicator"
+INSTALLED = r"C:\users\root\AppData\Local\Programs\Lumora Indicator"
+SCENARIO = "object 234\ninstance 0 C:\ninstance _Total\nobject 236\ninstance C:\ninstance _Total\n"
+LAMP_SECTION = b"\r\n[Physical Drive 0]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
+
+
+def resource(path, kind):
+    """The bytes of a PE file's first resource of a kind (16 VERSIONINFO, 24 manifest)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
+    optional = pe + 24
+    directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
+    resources_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
+    if not resources_rva:
+        raise AssertionError(f"{path}: no resources at all")
+    table = [struct.unpack_from("<8xIIII", data, optional + optional_size + 40 * i) for i in range(sections)]
+
+    def offset(rva):
+        return next(raw + rva - start for _, start, size, raw in table if start <= rva < start + size)
+
+    root = offset(resources_rva)
+
+    def entry(directory, wanted=None):
+        named, numbered = struct.unpack_from("<HH", data, root + directory + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", data, root + directory + 16 + 8 * i)
+            if wanted is None or name == wanted:
+                return target & 0x7FFFFFFF
+        raise AssertionError(f"{path}: no resource of kind {kind}")
+
+    rva, size = struct.unpack_from("<II", data, root + entry(entry(entry(0, kind))))
+    return data[offset(rva):offset(rva) + size]
+
+
+def version_resource(path):
+    """(file version, product version, {string: value}) of a PE file's VERSIONINFO, read the way
+    Explorer's Properties read it, without Windows."""
+    block = resource(path, 16)
+
+    def parse(at):
+        length, value_length, is_text = struct.unpack_from("<HHH", block, at)
+        key_end = at + 6
+        while block[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        value_at = (key_end + 5) & ~3
+        value = block[value_at:min(at + length, value_at + value_length * (2 if is_text else 1))]
+        children, child = [], (value_at + len(value) + 3) & ~3
+        while child < at + length:
+            children.append(parse(child))
+            child = (child + children[-1][3] + 3) & ~3
+        return block[at + 6:key_end].decode("utf-16-le"), value, children, length
+
+    _, fixed, children, _ = parse(0)
+    strings = {key: value.decode("utf-16-le").split("\0")[0]
+               for name, _, tables, _ in children if name == "StringFileInfo"
+               for _, _, entries, _ in tables for key, value, _, _ in entries}
+    words = struct.unpack_from("<6I", fixed)
+    assert words[0] == 0xFEEF04BD, "VS_FIXEDFILEINFO signature"
+    quad = [(words[i] >> 16, words[i] & 0xFFFF, words[i + 1] >> 16, words[i + 1] & 0xFFFF) for i in (2, 4)]
+    return quad[0], quad[1], strings
+
+
+def build_packages(folder):
+    done = subprocess.run([sys.executable, os.path.join(PACKAGING, "make_package.py"), harness.LUMORA_EXE, folder],
+                          capture_output=True, text=True, timeout=120)
+    if done.returncode != 0:
+        raise RuntimeError(f"make_package.py failed: {done.stdout}{done.stderr}")
+    setup, portable = make_package.package_names(make_package.version_defines())
+    return os.path.join(folder, setup), os.path.join(folder, portable)
+
+
+def registry(session, key, value):
+    """The probe's "TYPE DATA" for a value, or None when the key or the value is missing."""
+    done = session.run(harness.PROBE_EXE, "regget", key, value, timeout=30)
+    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
+
+
+def lumora_processes(session):
+    """The command lines of every lumora.exe running in this session's prefix."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if f"WINEPREFIX={session.prefix}".encode() not in f.read().split(b"\0"):
+                    continue
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                command = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+        except OSError:
+            continue
+        if "lumora.exe" in command.lower():
+            found.append(command)
+    return found
+
+
+class Package(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.setup, cls.portable = build_packages(os.path.join(harness.WORK, "package"))
+
+    def test_version_information_and_portable_zip(self):
+        for path, strings in (
+                (harness.LUMORA_EXE, {"ProductName": "Lumora Indicator", "FileVersion": VERSION,
+                                      "ProductVersion": VERSION, "LegalCopyright": COPYRIGHT,
+                                      "OriginalFilename": "lumora.exe"}),
+                (self.setup, {"ProductName": "Lumora Indicator", "ProductVersion": VERSION,
+                              "LegalCopyright": COPYRIGHT})):
+            with self.subTest(os.path.basename(path)):
+                file_version, product_version, found = version_resource(path)
+                self.assertEqual((file_version, product_version), ((1, 104, 0, 0), (1, 104, 0, 0)))
+                self.assertEqual({key: found.get(key) for key in strings}, strings)
+                self.assertTrue(found.get("FileDescription"), "Explorer shows the description as the name")
+        # The manifest names the version too: a new version must not leave it behind.
+        quad = ".".join(map(str, version_resource(harness.LUMORA_EXE)[0]))
+        self.assertRegex(resource(harness.LUMORA_EXE, 24).decode("utf-8"),
+                         r'<assemblyIdentity[^>]*\sversion="' + quad.replace(".", r"\.") + '"')
+
+        with zipfile.ZipFile(self.portable) as archive:
+            self.assertEqual(sorted(archive.namelist()), ["LICENSE.txt", "README.txt", "lumora.exe"])
+            with open(harness.LUMORA_EXE, "rb") as f:
+                self.assertEqual(archive.read("lumora.exe"), f.read())
+            for name, line in (("README.txt", b"## Putting it on a Windows machine\r\n"),
+                               ("LICENSE.txt", b"MIT License\r\n\r\n" + COPYRIGHT.encode() + b"\r\n")):
+                text = archive.read(name)
+                self.assertIn(line, text, name)
+                self.assertNotIn(b"\n", text.replace(b"\r\n", b""), f"{name}: every line ends as Notepad wants")
+
+    def test_silent_install_over_a_running_copy_and_silent_uninstall(self):
+        with harness.Session("package") as session:
+            # Wine would otherwise mirror the Start menu shortcut into this machine's own menus.
+            session.env["WINEDLLOVERRIDES"] += ",winemenubuilder.exe=d"
+            session.write_scenario(SCENARIO)
+            settings = session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
+            folder = session.drive_c("users", "root", "AppData", "Local", "Programs", "Lumora Indicator")
+            shortcut = session.drive_c("users", "root", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
+                                       "Programs", "Lumora Indicator.lnk")
+            exe = INSTALLED + r"\lumora.exe"
+
+            self.assertEqual(session.run(self.setup, "/S").returncode, 0)
+            self.assertEqual(sorted(os.listdir(folder)), ["LICENSE.txt", "lumora.exe", "uninstall.exe"])
+            self.assertTrue(os.path.isfile(shortcut))
+            self.assertEqual(registry(session, RUN_KEY, "lumora.exe"), f'REG_SZ "{exe}" s')
+            for value, expected in (("DisplayName", "REG_SZ Lumora Indicator"), ("DisplayVersion", "REG_SZ 1.104"),
+                                    ("Publisher", "REG_SZ The Lumora Indicator authors"),
+                                    ("DisplayIcon", f"REG_SZ {exe},0"),
+                                    ("UninstallString", f'REG_SZ "{INSTALLED}\\uninstall.exe"'),
+                                    ("QuietUninstallString", f'REG_SZ "{INSTALLED}\\uninstall.exe" /S')):
+                self.assertEqual(registry(session, UNINSTALL_KEY, value), expected, value)
+            size = registry(session, UNINSTALL_KEY, "EstimatedSize").split()
+            self.assertEqual(size[0], "REG_DWORD")
+            self.assertGreater(int(size[1], 0), os.path.getsize(harness.LUMORA_EXE) // 1024, "size in KB")
+
+            first = session.wait_started()
+            self.assertEqual(lumora_processes(session), [exe + " s"], "the installed copy started silently")
+            with open(settings, "rb") as f:
+                self.assertNotIn(LAMP_SECTION, f.read(), "a lamp's place reaches the file only when it ends")
+
+            # Over the running copy: it ends through its Exit command, which saves the lamps' places.
+            self.assertEqual(session.run(self.setup, "/S").returncode, 0)
+            second = session.wait_started()
+            self.assertNotEqual(second["pid"], first["pid"], "the old copy ended and the new one started")
+            with open(settings, "rb") as f:
+                self.assertIn(LAMP_SECTION, f.read(), "the old copy saved its lamps on the way out")
+
+            self.assertEqual(session.run(os.path.join(folder, "uninstall.exe"), "/S").returncode, 0)
+            # The uninstaller carries on from a copy of itself in the temporary folder.
+            harness.wait_until(lambda: not os.path.exists(folder), 30, what="the program's folder removed")
+            harness.wait_until(lambda: not lumora_processes(session), 15, what="no lumora.exe running")
+            self.assertEqual(session.probe_json("windows", "Worker"), [])
+            self.assertFalse(os.path.exists(shortcut))
+            harness.wait_until(lambda: registry(session, UNINSTALL_KEY, "DisplayName") is None, 15,
+                               what="the uninstall entry removed")
+            self.assertIsNone(registry(session, RUN_KEY, "lumora.exe"))
+            with open(settings, "rb") as f:
+                self.assertIn(LAMP_SECTION, f.read(), "the user's settings stay for a later install")
+
+
+if __name__ == "__main__":
+    unittest.main()
