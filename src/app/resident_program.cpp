@@ -7,6 +7,7 @@
 #include "app/device_set.h"
 #include "app/general_page_host.h"
 #include "app/indicator_store.h"
+#include "app/lost_lamps.h"
 #include "app/summary_page_host.h"
 #include "app/tick_outputs.h"
 #include "app/worker_window.h"
@@ -70,6 +71,7 @@ bool StartResidentProgram(HINSTANCE instance) {
     g_trace.TraceText("\n");
     g_hWndWorker = CreateWorkerWindow();
     SubscribeToDeviceChanges(g_hWndWorker);
+    StartDisplayWatch(g_hInstance);
     StartWorkerTimers(g_hWndWorker, g_settings.Frequency);
     SetTickOutputs(&ProgramTickOutputs());
     StartTrayNotify(g_hInstance, g_hWndWorker);
@@ -97,6 +99,7 @@ bool StartResidentProgram(HINSTANCE instance) {
 }
 
 void StopResidentProgram() {
+    StopDisplayWatch();
     SerializeSettings(false);
     SaveAndDeleteIndicators();
     StopTrayNotify();

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/device_set.h"
+#include "app/lost_lamps.h"
 #include "indicators/indicator_window.h"
 #include "indicators/tray_notify.h"
 #include "indicators/win32_tray_notify.h"
@@ -171,7 +172,10 @@ public:
 class Win32IndicatorWindows final : public IndicatorWindows {
 public:
     WindowRef CreateIndicatorWindow(DeviceRecord& device, __gui_data& record, int index) override {
-        return lumora::CreateIndicatorWindow(device, &record, index);
+        HWND lamp = lumora::CreateIndicatorWindow(device, &record, index);
+        // A lamp stored where no monitor shows it could never be dragged back.
+        if (lamp) BringNewLampInView(lamp, device, record);
+        return lamp;
     }
     void DestroyIndicatorWindow(WindowRef window) override { ::DestroyWindow(static_cast<HWND>(window)); }
 };
