@@ -148,7 +148,7 @@ class Package(unittest.TestCase):
     def test_silent_install_over_a_running_copy_and_silent_uninstall(self):
         with harness.Session("package") as session:
             # Wine would otherwise mirror the Start menu shortcut into this machine's own menus.
-            session.env["WINEDLLOVERRIDES"] += ",winemenubuilder.exe=d"
+            session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
             session.write_scenario(SCENARIO)
             settings = session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
             folder = session.drive_c("users", "root", "AppData", "Local", "Programs", "Lumora Indicator")
