@@ -7,7 +7,7 @@ import time
 import unittest
 
 import harness
-from test_lamps import LAYERED, TOPMOST_TOOLWINDOW, XDisplay
+from test_lamps import LAYERED, TOPMOST_TOOLWINDOW, XDisplay, lamps
 from test_options import DIALOG, FRAME, centre, controls, frame, show_tab
 from test_tray import tray_icons
 
@@ -53,9 +53,6 @@ class AppearancePage(unittest.TestCase):
     def slider(self, session, control):
         return int(session.probe("trackbar-pos", FRAME, str(control)))
 
-    def lamps(self, session):
-        return sorted((tuple(w["rect"]), w["exstyle"]) for w in session.probe_json("windows", "LUMORAIndicator"))
-
     def enabled(self, session, title):
         return not controls(session, title=title)[0]["style"] & WS_DISABLED
 
@@ -90,8 +87,8 @@ class AppearancePage(unittest.TestCase):
             self.assertEqual(session.quit_lumora(process), 0)
 
     def default_lines_the_lamps_up_and_puts_back_colours_opacity_and_interval(self, session):
-        self.assertEqual(self.lamps(session), [((600, 600, 616, 612), TOPMOST_TOOLWINDOW | LAYERED),
-                                               ((700, 500, 716, 512), TOPMOST_TOOLWINDOW | LAYERED)])
+        self.assertEqual(lamps(session), [((600, 600, 616, 612), TOPMOST_TOOLWINDOW | LAYERED, True),
+                                          ((700, 500, 716, 512), TOPMOST_TOOLWINDOW | LAYERED, True)])
         # The lamps flash, so that the user finds them, and then rest in the new idle blue. The
         # flash lasts a hundred ticks, and a look takes a while on a busy machine: the looks
         # begin before the click.
@@ -113,8 +110,8 @@ class AppearancePage(unittest.TestCase):
         self.wait_text(session, IDC_INTERVAL_TEXT, "50 ms")
         self.assertEqual(self.text(session, IDC_OPACITY_TEXT), "Opaque")
         self.assertEqual((self.slider(session, IDC_OPACITY), self.slider(session, IDC_INTERVAL)), (255, 7))
-        self.assertEqual(self.lamps(session), [((2, 2, 18, 14), TOPMOST_TOOLWINDOW),
-                                               ((20, 2, 36, 14), TOPMOST_TOOLWINDOW)])
+        self.assertEqual(lamps(session), [((2, 2, 18, 14), TOPMOST_TOOLWINDOW, True),
+                                          ((20, 2, 36, 14), TOPMOST_TOOLWINDOW, True)])
         # Written at once, without waiting for the page to close.
         stored = harness.stored_settings(session)
         self.assertEqual([stored[section][key] for section, key in [
@@ -151,7 +148,7 @@ class AppearancePage(unittest.TestCase):
         harness.wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the colour kept after Cancel")
 
     def the_opacity_slider_makes_every_lamp_see_through(self, session, display):
-        places = [rect for rect, _ in self.lamps(session)]
+        places = [rect for rect, _, _ in lamps(session)]
         # A click gives the slider the focus; then the keys move it as far as they name.
         session.probe("click", *centre(controls(session, **{"class": TRACKBAR})[0]["rect"]))
         for key, text, position, style in [
@@ -164,7 +161,7 @@ class AppearancePage(unittest.TestCase):
                 self.wait_text(session, IDC_OPACITY_TEXT, text)
                 self.assertEqual(self.slider(session, IDC_OPACITY), position)
                 # Every lamp at once, and none of them moves, even when it cannot be seen.
-                self.assertEqual(self.lamps(session), [(rect, style) for rect in places])
+                self.assertEqual([lamp[:2] for lamp in lamps(session)], [(rect, style) for rect in places])
         # One page further, wherever the trackbar's page size puts it: the per cent truncated.
         pressed(display, PAGE_UP)
         harness.wait_until(lambda: self.slider(session, IDC_OPACITY) < 254, 10, what="the slider a page down")

@@ -50,8 +50,8 @@ class SettingsFile(unittest.TestCase):
         self.assertEqual(session.quit_lumora(process), 0)
         return started
 
-    def test_first_run_restart_hand_written_and_unversioned_files(self):
-        with harness.Session("settings-file") as session:
+    def test_first_run_restart_hand_written_unversioned_marked_and_spoilt_files(self):
+        with harness.Session("settings") as session:
             session.write_scenario("object 234\ninstance 0 C:\ninstance _Total\n"
                                    "object 236\ninstance C:\ninstance _Total\n")
             path = harness.settings_path(session)
@@ -94,8 +94,8 @@ class SettingsFile(unittest.TestCase):
             os.makedirs(os.path.dirname(renamed))
             shutil.copy2(harness.LUMORA_EXE, renamed)
             session.write_settings(b";my notes about this file\r\n[appearance]\r\nOpacity = 50\r\nFrequency=20\r\n"
-                                    b"ColorRead=123 ; my green\r\nColorRead=456\r\n; keep me\r\n[GENERAL]\r\n"
-                                    b"Class=256\r\nversion=1.104\r\nShowTrayIcon=no\r\n[Appearance]\r\nOpacity=7\r\n")
+                                   b"ColorRead=123 ; my green\r\nColorRead=456\r\n; keep me\r\n[GENERAL]\r\n"
+                                   b"Class=256\r\nversion=1.104\r\nShowTrayIcon=no\r\n[Appearance]\r\nOpacity=7\r\n")
             started = self.run_once(session, renamed)
             self.assertTrue(started.startswith(b";my notes about this file=\r\n"), started)
             self.assertIn(b"Frequency=50\r\n", started, "building the lamps saves the settings at start-up")
@@ -116,22 +116,21 @@ class SettingsFile(unittest.TestCase):
 
             # A file without a version mark is converted and saved at once; its lamps keep their places.
             session.write_settings(b"[General]\r\nClass=0\r\n[Appearance]\r\nFrequency=700\r\nOpacity=10\r\n"
-                                    b"[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n")
+                                   b"[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n")
             started = self.run_once(session).decode("latin-1")
             self.assertIn("\r\n[General]\r\nClass=1\r\nversion=1.104\r\nStartWithWindows=1\r\n", started)
             self.assertIn("[Appearance]\r\nFrequency=30\r\nOpacity=255\r\n", started)
             self.assertIn("\r\n[Physical Drive 9]\r\nx=321\r\ny=45\r\nvisible=No\r\n", started)
 
-    def test_what_cannot_be_used_is_left_alone_and_what_an_editor_saved_is_read(self):
-        unversioned = b"[General]\r\nClass=0\r\n[Appearance]\r\nOpacity=10\r\n"  # wants a rewrite
-        noise = bytes((i * 7919 + (i >> 3) * 104729) % 256 for i in range(20000)).replace(b"\x1a", b"\x1b")
-        with harness.Session("settings-faults") as session:
             # The Win32 helpers under the settings, each checked on its own.
             done = session.run(SETTINGS_CHECK_EXE, r"C:\settings-check", timeout=180)
             self.assertEqual(done.returncode, 0, done.stdout + done.stderr)
             self.assertRegex(done.stdout, r"\d+ checks, 0 failed")
 
-            path = harness.settings_path(session)
+            # What cannot be used is left alone, what an editor saved is read, and the program
+            # runs on its initial values.
+            unversioned = b"[General]\r\nClass=0\r\n[Appearance]\r\nOpacity=10\r\n"  # wants a rewrite
+            noise = bytes((i * 7919 + (i >> 3) * 104729) % 256 for i in range(20000)).replace(b"\x1a", b"\x1b")
             folder, local = os.path.dirname(path), local_app_data(session)
             documents = session.drive_c("users", "root", "Documents")
 
