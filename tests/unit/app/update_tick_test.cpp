@@ -43,9 +43,10 @@ struct Lamp {
     ActivityState state;
 };
 
-class JournalLamps final : public TickLamps {
+// The lamps and the outputs of one tick, both writing to the journal.
+class JournalTick final : public TickLamps, public TickOutputs {
 public:
-    JournalLamps(Journal& journal, bool snapshot, const std::vector<Lamp>& lamps)
+    JournalTick(Journal& journal, bool snapshot, const std::vector<Lamp>& lamps)
         : m_journal(journal), m_snapshot(snapshot), m_lamps(lamps) {
         for (const Lamp& lamp : lamps) m_samplers.emplace_back(journal, lamp.name, lamp.samplerReady);
     }
@@ -60,23 +61,15 @@ public:
         m_journal.push_back("update " + m_lamps[index].name);
         return m_lamps[index].state;
     }
-
-private:
-    Journal& m_journal;
-    bool m_snapshot;
-    std::vector<Lamp> m_lamps;
-    std::deque<JournalSampler> m_samplers;  // samplers cannot move
-};
-
-class JournalOutputs final : public TickOutputs {
-public:
-    explicit JournalOutputs(Journal& journal) : m_journal(journal) {}
     void BeginTick() override { m_journal.push_back("outputs begin"); }
     void AddActivity(ActivityState state) override { m_journal.push_back("outputs add " + std::to_string(state)); }
     void EndTick() override { m_journal.push_back("outputs end"); }
 
 private:
     Journal& m_journal;
+    bool m_snapshot;
+    std::vector<Lamp> m_lamps;
+    std::deque<JournalSampler> m_samplers;  // samplers cannot move
 };
 
 TEST(UpdateTick, SamplesShownLampsInDeviceOrderBetweenTheOutputsAndEndsEarlyWithoutASnapshot) {
@@ -101,9 +94,8 @@ TEST(UpdateTick, SamplesShownLampsInDeviceOrderBetweenTheOutputsAndEndsEarlyWith
     };
     for (const auto& c : cases) {
         Journal journal;
-        JournalLamps tickLamps(journal, c.snapshot, lamps);
-        JournalOutputs outputs(journal);
-        EXPECT_EQ(RunUpdateTick(tickLamps, &outputs), c.result) << c.what;
+        JournalTick tick(journal, c.snapshot, lamps);
+        EXPECT_EQ(RunUpdateTick(tick, &tick), c.result) << c.what;
         EXPECT_EQ(journal, c.expected) << c.what;
     }
 }

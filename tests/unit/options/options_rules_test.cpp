@@ -45,23 +45,19 @@ TEST(IntervalSlider, EachPositionStandsForOneEntryAndAnyOtherFor50) {
     }
 }
 
-TEST(AppearanceReadouts, OpacityInWordsAtTheEndsAndTruncatedPerCentBetween) {
+TEST(AppearanceReadouts, OpacityInWordsAtTheEndsAndTruncatedPerCentBetweenAndIntervalAsTheTimerTakesIt) {
     const struct {
-        int32_t opacity;
+        std::u16string (*readout)(int32_t);
+        int32_t value;
         std::u16string text;
     } rows[] = {
-        {0, u"Invisible"}, {1, u"0%"},        {3, u"1%"},        {128, u"50%"},      {254, u"99%"},
-        {255, u"Opaque"},  {256, u"Opaque"},  {-1, u"Invisible"}, {INT32_MAX, u"Opaque"},
+        {OpacityReadout, 0, u"Invisible"},    {OpacityReadout, 1, u"0%"},         {OpacityReadout, 3, u"1%"},
+        {OpacityReadout, 128, u"50%"},        {OpacityReadout, 254, u"99%"},      {OpacityReadout, 255, u"Opaque"},
+        {OpacityReadout, 256, u"Opaque"},     {OpacityReadout, -1, u"Invisible"}, {OpacityReadout, INT32_MAX, u"Opaque"},
+        {IntervalReadout, 50, u"50 ms"},      {IntervalReadout, 1000, u"1000 ms"}, {IntervalReadout, 0, u"0 ms"},
+        {IntervalReadout, -1, u"4294967295 ms"},
     };
-    for (const auto& row : rows) EXPECT_EQ(OpacityReadout(row.opacity), row.text) << row.opacity;
-}
-
-TEST(AppearanceReadouts, IntervalInMillisecondsAsTheTimerTakesIt) {
-    const struct {
-        int32_t frequency;
-        std::u16string text;
-    } rows[] = {{50, u"50 ms"}, {1000, u"1000 ms"}, {0, u"0 ms"}, {-1, u"4294967295 ms"}};
-    for (const auto& row : rows) EXPECT_EQ(IntervalReadout(row.frequency), row.text) << row.frequency;
+    for (const auto& row : rows) EXPECT_EQ(row.readout(row.value), row.text) << row.value;
 }
 
 TEST(AppearanceReset, VisibleLampsLineUpFromTheCornerTwoPixelsApart) {
