@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "indicators/lamp_scale.h"
 #include "sampling/counter_sampler.h"
 #include "sampling/hard_disk_sampler.h"
 #include "sampling/perf_data_format.h"
@@ -147,7 +148,7 @@ void CreateIndicators() {
         DeviceRecord& device = g_devices[i];
         auto record = std::make_unique<__gui_data>();
         record->m_settingsFile = g_deviceSetContext.store;
-        record->m_x = static_cast<int32_t>(2 + 18 * i);
+        record->m_x = LampStartX(i);
         record->m_y = 2;
         record->m_sampler = MakeSampler(device);
         record->m_sampler->m_device = &device;

@@ -6,16 +6,17 @@
 #include <cstring>
 
 #include "indicators/lamp_paint.h"
+#include "indicators/lamp_scale.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "settings/win32_settings_platform.h"
+#include "support/dpi_scale.h"
+#include "support/win32_dpi.h"
 #include "support/win_owners.h"
 
 namespace lumora {
 namespace {
 
-constexpr int kLampWidth = 16;
-constexpr int kLampHeight = 12;
 constexpr int kNoDrag = -100000;
 constexpr size_t kTipTextCapacity = 2048;
 // Every tenth flash step asks for a larger window, with flags that keep its size.
@@ -30,6 +31,15 @@ wchar_t g_tipText[kTipTextCapacity];
 constexpr wchar_t kDragHint[] = L"Press <Shift> to move all indicators.\nPress <Ctrl> to snap to grid.";
 
 LampRecord* RecordOf(HWND window) { return reinterpret_cast<LampRecord*>(::GetWindowLongPtrW(window, GWLP_USERDATA)); }
+
+// Each lamp keeps the DPI it was last sized for in its window's extra bytes, so that its size,
+// label and drag grid always agree, also on a lamp without a record.
+constexpr int kDpiSlot = 0;
+
+LampMeasures MeasuresOf(HWND window) {
+    const auto dpi = static_cast<uint32_t>(::GetWindowLongPtrW(window, kDpiSlot));
+    return LampMeasuresAt(dpi ? dpi : kDefaultDpi);
+}
 
 HWND TooltipOf(const LampRecord& record) {
     HWND tooltip = static_cast<HWND>(record.m_hWndTooltip);
@@ -57,8 +67,7 @@ void CreateTooltip(HWND window, LampRecord& record) {
     tool.hinst = g_instance;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    // Wide enough never to wrap, so the text breaks only at its own line breaks.
-    ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 1000);
+    ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, MeasuresOf(window).tipWidth);
     record.m_hWndTooltip = tooltip;
 }
 
@@ -148,15 +157,16 @@ void PaintLamp(HWND window, HDC dc, LampRecord& record) {
     }
     if (!look.label) return;
     const DeviceRecord* device = record.m_sampler->m_device;
+    const LampMeasures measures = MeasuresOf(window);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
     ::SetTextAlign(dc, TA_LEFT | TA_TOP);
     // Made for each paint, so that a lamp holds no font between ticks.
-    FontHandle font(::CreateFontW(12, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_OUTLINE_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, 0, nullptr));
+    FontHandle font(::CreateFontW(measures.labelHeight, 0, 0, 0, 0, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_OUTLINE_PRECIS, CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, 0, nullptr));
     SelectObjectGuard selected(dc, font.get());
-    ::TextOutW(dc, client.left + 1, client.top, reinterpret_cast<const wchar_t*>(device->label.c_str()),
-               static_cast<int>(device->label.size()));
+    ::TextOutW(dc, client.left + measures.labelIndent, client.top,
+               reinterpret_cast<const wchar_t*>(device->label.c_str()), static_cast<int>(device->label.size()));
 }
 
 void OnPaint(HWND window) {
@@ -195,8 +205,9 @@ void OnDragMove(HWND window, WPARAM keys, LPARAM position) {
     int dx = GET_X_LPARAM(position) - g_dragStart.x;
     int dy = GET_Y_LPARAM(position) - g_dragStart.y;
     if (::GetAsyncKeyState(VK_CONTROL) < 0) {
-        dx = SnapToGrid(dx);
-        dy = SnapToGrid(dy);
+        const int32_t step = MeasuresOf(window).gridStep;
+        dx = SnapToGrid(dx, step);
+        dy = SnapToGrid(dy, step);
     }
     if (dx == 0 && dy == 0) return;
     if (::GetAsyncKeyState(VK_SHIFT) >= 0 || !g_host) {
@@ -255,10 +266,14 @@ void ShowLampMenu(HWND window) {
     }
 }
 
+// Sized for the monitor that its stored position lies on, which may not be the one it was made on.
 LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) {
     auto* record = static_cast<LampRecord*>(create.lpCreateParams);
     if (!record) return 0;
-    ::MoveWindow(window, record->m_x, record->m_y, create.cx, create.cy, FALSE);
+    const uint32_t dpi = DpiAtPoint(POINT{record->m_x, record->m_y});
+    ::SetWindowLongPtrW(window, kDpiSlot, static_cast<LONG_PTR>(dpi));
+    const LampMeasures measures = LampMeasuresAt(dpi);
+    ::MoveWindow(window, record->m_x, record->m_y, measures.width, measures.height, FALSE);
     CreateTooltip(window, *record);
     if (!record->m_sampler || !record->m_sampler->Open()) {
         // Left without its record, the lamp shows nothing and samples nothing.
@@ -267,6 +282,39 @@ LRESULT OnCreate(HWND window, const CREATESTRUCTW& create) {
     }
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return 0;
+}
+
+// The lamp crossed onto a monitor of another DPI, or the DPI changed: it takes the top-left corner
+// that Windows suggests (none: it stays) and the size for the new DPI. The position is in screen
+// pixels and needs no scaling.
+void OnDpiChanged(HWND window, uint32_t dpi, const RECT* suggested) {
+    ::SetWindowLongPtrW(window, kDpiSlot, static_cast<LONG_PTR>(dpi));
+    const LampMeasures measures = LampMeasuresAt(dpi);
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    const POINT corner = suggested ? POINT{suggested->left, suggested->top} : POINT{rect.left, rect.top};
+    ::SetWindowPos(window, nullptr, corner.x, corner.y, measures.width, measures.height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(window, nullptr, FALSE);
+    LampRecord* record = RecordOf(window);
+    if (!record) return;
+    record->m_x = corner.x;
+    record->m_y = corner.y;
+    // A flash under way restores the size it recorded at its end; that size must be the new one.
+    IndicatorRect& saved = record->m_savedRect;
+    if (saved.right > saved.left && saved.bottom > saved.top) {
+        saved.right = saved.left + measures.width;
+        saved.bottom = saved.top + measures.height;
+    }
+    if (HWND tooltip = TooltipOf(*record)) {
+        TOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.hwnd = window;
+        tool.uId = 0;
+        ::GetClientRect(window, &tool.rect);
+        ::SendMessageW(tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, measures.tipWidth);
+    }
 }
 
 void OnDestroy(HWND window) {
@@ -298,6 +346,9 @@ LRESULT CALLBACK IndicatorWndProc(HWND window, UINT message, WPARAM wParam, LPAR
         case WM_LBUTTONUP: OnDragEnd(); break;
         case WM_LBUTTONDBLCLK: ShowOptions(); break;
         case WM_RBUTTONUP: ShowLampMenu(window); break;
+        case WM_DPICHANGED:
+            OnDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
@@ -319,6 +370,7 @@ void RefreshVisibleTooltip(const LampRecord& record) {
 void InitIndicatorWindows(HINSTANCE instance, IndicatorHost* host) {
     g_instance = instance;
     g_host = host;
+    SetStartDpiQuery(PrimaryMonitorDpi);
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 }
@@ -328,6 +380,7 @@ ATOM RegisterIndicatorWndClass() {
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = IndicatorWndProc;
+    wc.cbWndExtra = sizeof(LONG_PTR);  // the DPI slot
     wc.hInstance = g_instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -339,8 +392,12 @@ HWND CreateIndicatorWindow(DeviceRecord&, LampRecord* record, int index) {
     if (!record) return nullptr;
     const bool opaque = g_settings.Opacity == 255;
     const DWORD exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | (opaque ? 0 : WS_EX_LAYERED);
-    HWND window = ::CreateWindowExW(exStyle, kIndicatorClassName, L"", WS_POPUP, 2, 2 + 13 * index, kLampWidth,
-                                    kLampHeight, nullptr, nullptr, g_instance, record);
+    // Where the lamp is born, in a column down the primary monitor's left edge; its creation moves
+    // it to its record's place at once.
+    const LampMeasures start = LampMeasuresAt(LampStartDpi());
+    HWND window = ::CreateWindowExW(exStyle, kIndicatorClassName, L"", WS_POPUP, 2,
+                                    2 + (start.height + 1) * index, start.width, start.height, nullptr, nullptr,
+                                    g_instance, record);
     if (!window) return nullptr;
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     ::SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(g_settings.Opacity), LWA_ALPHA);

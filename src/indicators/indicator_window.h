@@ -1,6 +1,7 @@
 #pragma once
-// The indicator lamp windows: a borderless, always-on-top 16 x 12 lamp per shown device, painted
-// from its last sample, with a statistics tooltip, dragging and a context menu.
+// The indicator lamp windows: a borderless, always-on-top lamp per shown device (16 x 12 at 96
+// DPI, grown with its monitor's DPI), painted from its last sample, with a statistics tooltip,
+// dragging and a context menu.
 
 #include <windows.h>
 

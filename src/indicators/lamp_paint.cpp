@@ -15,7 +15,7 @@ LampFill PlanLampFill(ActivityState state, int32_t top, int32_t bottom) {
     return {LampColour::Read, LampColour::Write, split};
 }
 
-int32_t SnapToGrid(int32_t delta) { return delta / kLampGridStep * kLampGridStep; }
+int32_t SnapToGrid(int32_t delta, int32_t step) { return step > 0 ? delta / step * step : delta; }
 
 uint32_t FlashColour(int32_t remaining) {
     const double t = std::fabs((remaining - 50) / 50.0) * 6.0;

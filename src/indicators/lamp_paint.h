@@ -21,9 +21,10 @@ struct LampFill {
 // Reading and writing together share the height in proportion to the two halves of the state.
 LampFill PlanLampFill(ActivityState state, int32_t top, int32_t bottom);
 
-// A drag with Ctrl held moves in whole steps of this many pixels, toward zero.
+// A drag with Ctrl held moves in whole steps of this many pixels at 96 DPI, toward zero; the
+// step grows with the lamp (see lamp_scale.h).
 inline constexpr int32_t kLampGridStep = 8;
-int32_t SnapToGrid(int32_t delta);
+int32_t SnapToGrid(int32_t delta, int32_t step);
 
 // Flash colour (0x00BBGGRR) after the countdown has reached `remaining` (99 ... 0): round the hue
 // circle backwards to red at 50, and forwards again below.

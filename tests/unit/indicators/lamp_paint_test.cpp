@@ -36,9 +36,14 @@ TEST(LampFill, EachStatePaintsItsColoursWithTheSplitInProportion) {
     }
 }
 
-TEST(LampDrag, CtrlSnapsTowardZeroInStepsOfEight) {
-    const int32_t rows[][2] = {{0, 0}, {7, 0}, {8, 8}, {13, 8}, {16, 16}, {-7, 0}, {-8, -8}, {-13, -8}, {-17, -16}};
-    for (const auto& row : rows) EXPECT_EQ(SnapToGrid(row[0]), row[1]) << row[0];
+TEST(LampDrag, CtrlSnapsTowardZeroInWholeSteps) {
+    const int32_t rows[][3] = {
+        // delta, step, snapped
+        {0, 8, 0}, {7, 8, 0}, {8, 8, 8}, {13, 8, 8}, {16, 8, 16}, {-7, 8, 0}, {-8, 8, -8}, {-13, 8, -8}, {-17, 8, -16},
+        // The step of a lamp at 144 DPI.
+        {11, 12, 0}, {13, 12, 12}, {-25, 12, -24},
+    };
+    for (const auto& row : rows) EXPECT_EQ(SnapToGrid(row[0], row[1]), row[2]) << row[0] << " by " << row[1];
 }
 
 TEST(LampFlash, ColoursRunRoundTheHueCircleAndMeetAtRed) {

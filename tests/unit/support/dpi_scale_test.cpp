@@ -1,0 +1,29 @@
+#include "support/dpi_scale.h"
+
+#include <gtest/gtest.h>
+
+namespace lumora {
+namespace {
+
+TEST(DpiScale, LengthsRoundToTheNearestPixelAsWindowsRoundsThem) {
+    const struct {
+        int32_t length;
+        uint32_t dpi;
+        int32_t scaled;
+    } rows[] = {
+        {16, 96, 16}, {16, 144, 24}, {16, 192, 32},
+        {1, 120, 1},     // 1.25
+        {1, 144, 2},     // 1.5: halves away from zero
+        {13, 144, 20},   // 19.5
+        {-13, 144, -20},
+        {3, 72, 2},      // 2.25: smaller than at 96 DPI
+        {7, 0, 7},       // no DPI known: unchanged
+        {30000000, 192, 60000000},  // the product alone would not fit 32 bits
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(ScaleForDpi(row.length, row.dpi), row.scaled) << row.length << " at " << row.dpi;
+    }
+}
+
+}  // namespace
+}  // namespace lumora
