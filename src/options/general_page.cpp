@@ -5,7 +5,10 @@
 #include "resource_ids.h"
 #include "settings/registry_key.h"
 #include "settings/settings_store.h"
+#include "support/dpi_scale.h"
 #include "support/wide_text.h"
+#include "support/win32_dpi.h"
+#include "support/win_owners.h"
 
 namespace lumora {
 
@@ -13,6 +16,9 @@ namespace {
 
 // The most items LB_GETSELITEMS is asked for; far more devices than a machine has.
 constexpr int kMaxSelectedItems = 1000;
+
+// The picture beside the page's first line, made for the page's DPI; empty at 96 DPI.
+CreatedIconHandle g_scaledPicture;
 
 bool IsChecked(HWND page, int id) { return ::IsDlgButtonChecked(page, id) == BST_CHECKED; }
 
@@ -48,7 +54,31 @@ void FillList(HWND list, const std::vector<ListedRecord>& items, GeneralPageHost
     }
 }
 
+// The picture is shown at its image's real size, which the dialog manager does not grow with the
+// DPI as it grows the page's other icons; a copy made at the page's DPI takes its place.
+void ScalePicture(HWND page) {
+    HWND picture = ::GetDlgItem(page, IDC_GENERAL_ICON);
+    const uint32_t dpi = DpiOfWindow(page);
+    if (!picture || dpi == kDefaultDpi) return;
+    ICONINFO info{};
+    const auto shown = reinterpret_cast<HICON>(::SendMessageW(picture, STM_GETICON, 0, 0));
+    if (!shown || !::GetIconInfo(shown, &info)) return;
+    const BitmapHandle mask(info.hbmMask);
+    const BitmapHandle colour(info.hbmColor);
+    BITMAP image{};
+    if (!::GetObjectW(colour ? colour.get() : mask.get(), sizeof(image), &image)) return;
+    const int32_t width = ScaleForDpi(image.bmWidth, dpi);
+    // A mask without colour holds the icon's AND and XOR halves one above the other.
+    const int32_t height = ScaleForDpi(colour ? image.bmHeight : image.bmHeight / 2, dpi);
+    CreatedIconHandle scaled(static_cast<HICON>(::LoadImageW(
+        g_optionsContext.instance, MAKEINTRESOURCEW(IDI_INDICATORS), IMAGE_ICON, width, height, LR_DEFAULTCOLOR)));
+    if (!scaled) return;
+    ::SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(scaled.get()), 0);
+    g_scaledPicture = std::move(scaled);
+}
+
 void FillPage(HWND page) {
+    ScalePicture(page);
     SetCheck(page, IDC_START_WITH_WINDOWS, g_settings.StartWithWindows != 0);
     if (GeneralPageHost* host = g_optionsContext.general) {
         const GeneralLists lists = ListGeneralRecords(host->Records());
@@ -138,7 +168,11 @@ bool ApplyGeneralPage(HWND page) {
 INT_PTR CALLBACK GeneralPageProc(HWND page, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG: FillPage(page); return TRUE;
-        case WM_DESTROY: SerializeSettings(false); return FALSE;
+        case WM_DESTROY:
+            SerializeSettings(false);
+            // Nothing paints the picture any more; its control goes right after the page.
+            g_scaledPicture.reset();
+            return FALSE;
         case WM_COMMAND: {
             const WORD id = LOWORD(wParam);
             // The "Close" button is IDOK.

@@ -8,8 +8,11 @@
 #include "options/general_page.h"
 #include "options/summary_page.h"
 #include "options/theme_texture.h"
+#include "options/win32_text_room.h"
 #include "resource_ids.h"
 #include "support/trace_log.h"
+#include "support/win32_dpi.h"
+#include "support/win_owners.h"
 
 namespace lumora {
 
@@ -20,6 +23,8 @@ namespace {
 // A fixed-size frame: no sizing border and no maximize box.
 constexpr DWORD kFrameStyle = WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr int kInitialTabHeight = 40;
+// Posted by a DPI change, so that the frame is laid out anew once Windows has finished rescaling it.
+constexpr UINT kLayOutAgainMessage = WM_APP + 1;
 
 enum PageIndex { kGeneralPage, kAppearancePage, kSummaryPage, kPageCount };
 
@@ -38,6 +43,9 @@ constexpr PageKind kPages[kPageCount] = {
 HWND g_tabControl = nullptr;
 // At most one of them is a window at any time.
 HWND g_pages[kPageCount] = {};
+// The tab control's font when the frame is on a monitor whose DPI is not the system's, for which
+// the stock font is made; empty otherwise.
+FontHandle g_tabFont;
 
 HWND OptionsWindow() { return g_optionsContext.window ? *g_optionsContext.window : nullptr; }
 
@@ -66,29 +74,50 @@ void PlacePage(HWND page) {
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
 }
 
+// The stock GUI font is made for the system's DPI; on a monitor of another DPI the tabs get a
+// copy grown or shrunk in proportion. The new font is in place before the old one goes.
+void SetTabFont(HWND tabs, uint32_t dpi) {
+    HFONT stock = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    const uint32_t systemDpi = SystemDpi();
+    FontHandle scaled;
+    LOGFONTW font{};
+    if (dpi != systemDpi && ::GetObjectW(stock, sizeof(font), &font)) {
+        font.lfHeight = ::MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi));
+        scaled.reset(::CreateFontIndirectW(&font));
+    }
+    ::SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(scaled ? scaled.get() : stock), TRUE);
+    g_tabFont = std::move(scaled);
+}
+
 // Sized so that its display area holds the page exactly.
-HWND CreateTabControl(HWND frame, HWND page) {
+void FitTabsAround(HWND tabs, HWND page) {
     RECT pageRect = WindowRectOf(page);
+    ::SendMessageW(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&pageRect));
+    ::SetWindowPos(tabs, nullptr, 0, 0, pageRect.right - pageRect.left, pageRect.bottom - pageRect.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+}
+
+HWND CreateTabControl(HWND frame, HWND page) {
+    const RECT pageRect = WindowRectOf(page);
     HWND tabs = ::CreateWindowExW(0, WC_TABCONTROLW, L"tabctrl", WS_CHILD | WS_VISIBLE, 0, 0,
                                   pageRect.right - pageRect.left, kInitialTabHeight, frame, nullptr,
                                   g_optionsContext.instance, nullptr);
     if (!tabs) return nullptr;
-    ::SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    SetTabFont(tabs, DpiOfWindow(frame));
     for (int index = 0; index < kPageCount; ++index) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(kPages[index].tabText);
         ::SendMessageW(tabs, TCM_INSERTITEMW, index, reinterpret_cast<LPARAM>(&item));
     }
-    ::SendMessageW(tabs, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&pageRect));
-    ::SetWindowPos(tabs, nullptr, 0, 0, pageRect.right - pageRect.left, pageRect.bottom - pageRect.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
+    FitTabsAround(tabs, page);
     return tabs;
 }
 
+// The caption, menu bar and borders are those of the frame's own monitor.
 void FitFrameAround(HWND frame, HWND tabs) {
     RECT rect = WindowRectOf(tabs);
-    ::AdjustWindowRectEx(&rect, kFrameStyle, TRUE, 0);
+    AdjustWindowRectForDpi(rect, kFrameStyle, true, 0, DpiOfWindow(frame));
     ::SetWindowPos(frame, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_SHOWWINDOW | SWP_NOOWNERZORDER | SWP_NOSENDCHANGING);
 }
@@ -99,16 +128,48 @@ void ForgetWindows() {
     for (HWND& page : g_pages) page = nullptr;
 }
 
-// Destroying a page saves what it changed, so the old page goes before the new one reads.
-void OnTabSelected() {
-    const LRESULT selected = ::SendMessageW(g_tabControl, TCM_GETCURSEL, 0, 0);
-    if (selected < 0 || selected >= kPageCount) return;
+void DestroyPages() {
     for (HWND& page : g_pages) {
         if (page) ::DestroyWindow(page);
         page = nullptr;
     }
+}
+
+// Destroying a page saves what it changed, so the old page goes before the new one reads.
+void OnTabSelected() {
+    const LRESULT selected = ::SendMessageW(g_tabControl, TCM_GETCURSEL, 0, 0);
+    if (selected < 0 || selected >= kPageCount) return;
+    DestroyPages();
     const PageKind& kind = kPages[selected];
     g_pages[selected] = CreateOptionsPage(kind.templateId, kind.procedure);
+}
+
+// Windows has moved the frame to a monitor of another DPI, or the DPI changed: the frame takes
+// the place it suggests (none: it stays) and is laid out anew once the change is complete.
+// Pages are not destroyed here, in the middle of Windows rescaling them.
+void OnDpiChanged(HWND frame, const RECT* suggested) {
+    if (suggested) {
+        ::SetWindowPos(frame, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ::PostMessageW(frame, kLayOutAgainMessage, 0, 0);
+}
+
+// As when the frame was opened: the tabs get a font for its DPI and the frame fits the General
+// page made at that DPI, whichever page is shown, which then comes back.
+void LayOutAgain(HWND frame) {
+    if (!g_tabControl) return;
+    const LRESULT selected = ::SendMessageW(g_tabControl, TCM_GETCURSEL, 0, 0);
+    DestroyPages();
+    SetTabFont(g_tabControl, DpiOfWindow(frame));
+    HWND general = CreateOptionsPage(IDD_GENERAL, GeneralPageProc);
+    g_pages[kGeneralPage] = general;
+    if (general) {
+        FitTabsAround(g_tabControl, general);
+        PlacePage(general);
+        FitFrameAround(frame, g_tabControl);
+    }
+    if (selected != kGeneralPage) OnTabSelected();
 }
 
 void OnCommand(HWND frame, WPARAM wParam) {
@@ -151,6 +212,12 @@ LRESULT CALLBACK OptionsWndProc(HWND frame, UINT message, WPARAM wParam, LPARAM 
             return 0;
         }
         case WM_ERASEBKGND: return 1;
+        case WM_NCDESTROY:
+            // The tab control that used the font has gone with the frame's other children.
+            g_tabFont.reset();
+            break;
+        case WM_DPICHANGED: OnDpiChanged(frame, reinterpret_cast<const RECT*>(lParam)); return 0;
+        case kLayOutAgainMessage: LayOutAgain(frame); return 0;
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             if (header->hwndFrom == g_tabControl && header->code == TCN_SELCHANGE) OnTabSelected();
@@ -214,6 +281,7 @@ HWND CreateOptionsPage(int templateId, DLGPROC procedure) {
     HWND parent = g_tabControl ? g_tabControl : OptionsWindow();
     HWND page = ::CreateDialogIndirectParamW(instance, dialogTemplate, parent, procedure, 0);
     if (!page) return nullptr;
+    GiveTextsRoom(page);
     if (g_tabControl) PlacePage(page);
     ApplyThemeTexture(page);
     ::InvalidateRect(page, nullptr, TRUE);
