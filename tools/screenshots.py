@@ -14,7 +14,6 @@ import ctypes
 import os
 import struct
 import sys
-import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -46,48 +45,27 @@ QUEUE_UNIT, BYTES_UNIT, REQUESTS_UNIT = 1000, 65536, 2
 
 
 class Drives:
-    """Rewrites the scenario every 20 ms, faster than the ticks, with each drive's counters
-    growing by its (read, write) pattern and _Total holding their sums."""
+    """The scenario's text at each step of harness.ScenarioWriter: each drive's counters grow by its
+    (read, write) pattern, and _Total holds their sums."""
 
-    def __init__(self, session):
-        self.session, self.patterns = session, RESTING
+    def __init__(self):
         self.totals = [[0] * 7 for _ in range(5)]  # queue, read/write queue, bytes, requests
-        self.stop, self.lock = threading.Event(), threading.Lock()
-        self.thread = threading.Thread(target=self.run, daemon=True)
 
-    def set(self, patterns):
-        with self.lock:
-            self.patterns = patterns
-
-    def step(self):
-        with self.lock:
-            for drive, (reads, writes) in enumerate(self.patterns):
-                if reads or writes:
-                    growth = [reads + writes, reads, writes, reads, writes, reads, writes]
-                    units = [QUEUE_UNIT] * 3 + [BYTES_UNIT] * 2 + [REQUESTS_UNIT] * 2
-                    for total in (self.totals[drive], self.totals[4]):
-                        for i, (g, u) in enumerate(zip(growth, units)):
-                            total[i] += g * u
+    def text(self, step, patterns):
+        for drive, (reads, writes) in enumerate(patterns):
+            if reads or writes:
+                growth = [reads + writes, reads, writes, reads, writes, reads, writes]
+                units = [QUEUE_UNIT] * 3 + [BYTES_UNIT] * 2 + [REQUESTS_UNIT] * 2
+                for total in (self.totals[drive], self.totals[4]):
+                    for i, (g, u) in enumerate(zip(growth, units)):
+                        total[i] += g * u
         names = ["0 C:", "1", "2", "3", "_Total"]
         instances = []
         for name, (queue, read_queue, write_queue, read_bytes, write_bytes, reads, writes) in zip(names, self.totals):
             values = {226: read_bytes, 228: write_bytes, 214: reads % 2**32, 216: writes % 2**32}
             instances.append((name, [(index, kind, size, values.get(index, value)) for index, kind, size, value
                                      in counters(queue, read_queue, write_queue)]))
-        self.session.write_scenario(scenario_text([(234, instances), (236, [("C:", counters()), ("_Total", counters())])]))
-
-    def run(self):
-        while not self.stop.wait(0.02):
-            self.step()
-
-    def __enter__(self):
-        self.step()
-        self.thread.start()
-        return self
-
-    def __exit__(self, *_):
-        self.stop.set()
-        self.thread.join()
+        return scenario_text([(234, instances), (236, [("C:", counters()), ("_Total", counters())])])
 
 
 def paint_desktop(session):
@@ -214,7 +192,8 @@ def shoot_tooltip(session, lamp, busy_since):
 def main():
     os.makedirs(DOCS, exist_ok=True)
     harness.make_template()
-    with harness.Session("screenshots") as session, Drives(session) as drives:
+    with harness.Session("screenshots") as session, \
+            harness.ScenarioWriter(session, Drives().text, RESTING) as drives:
         paint_desktop(session)
         process = start(session, label="No")
         left, top, right, bottom = harness.wait_until(lambda: tray_icon(session), 20, what="the tray icon")
