@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/device_set.h"
+#include "app/shown_lamps.h"
 #include "app/tick_outputs.h"
 #include "app/worker_window.h"
 #include "indicators/keyboard_led.h"
@@ -19,10 +20,7 @@ class ProgramAppearanceHost final : public AppearancePageHost {
 public:
     std::vector<HWND> VisibleLamps() override {
         std::vector<HWND> lamps;
-        for (const DeviceRecord& device : g_devices) {
-            HWND lamp = static_cast<HWND>(device.hWnd);
-            if (lamp && ::IsWindowVisible(lamp)) lamps.push_back(lamp);
-        }
+        ForEachShownLamp([&](size_t, HWND lamp) { lamps.push_back(lamp); });
         return lamps;
     }
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/device_set.h"
+#include "app/shown_lamps.h"
 
 namespace lumora {
 namespace {
@@ -11,14 +11,11 @@ class ProgramSummaryHost final : public SummaryPageHost {
 public:
     std::vector<SummaryDevice> ShownDevices() override {
         std::vector<SummaryDevice> shown;
-        for (const DeviceRecord& device : g_devices) {
-            HWND lamp = static_cast<HWND>(device.hWnd);
-            if (!lamp || !::IsWindowVisible(lamp)) continue;
+        ForEachShownLamp([&](size_t index, HWND lamp) {
             // A lamp holds its record as window user data, and none when its sampler would not open.
             const auto* record = reinterpret_cast<const LampRecord*>(::GetWindowLongPtrW(lamp, GWLP_USERDATA));
-            if (!record) continue;
-            shown.push_back({&device, record->m_sampler.get()});
-        }
+            if (record) shown.push_back({&g_devices[index], record->m_sampler.get()});
+        });
         return shown;
     }
 };

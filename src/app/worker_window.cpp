@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/device_set.h"
+#include "app/shown_lamps.h"
 #include "app/lost_lamps.h"
 #include "indicators/indicator_window.h"
 #include "indicators/tray_notify.h"
@@ -26,26 +27,11 @@ constexpr UINT kCounterCheckMs = 60000;
 TickOutputs* g_tickOutputs = nullptr;
 TrimSchedule g_trimSchedule;
 
-HWND LampOf(size_t index) { return index < g_devices.size() ? static_cast<HWND>(g_devices[index].hWnd) : nullptr; }
-
-// The records whose lamp is enabled and on screen, with their window.
-template <typename Visit>
-void ForEachShownLamp(Visit visit) {
-    for (size_t i = 0; i < g_indicators.size(); ++i) {
-        __gui_data& record = *g_indicators[i];
-        HWND lamp = LampOf(i);
-        if (record.m_visible && lamp && ::IsWindowVisible(lamp)) visit(record, lamp);
-    }
-}
-
 class ProgramTickLamps final : public TickLamps {
 public:
     bool RefreshSnapshot() override { return RefreshDeviceSetSnapshot(); }
     size_t Count() override { return g_indicators.size(); }
-    bool IsShown(size_t index) override {
-        HWND lamp = LampOf(index);
-        return g_indicators[index]->m_visible && lamp && ::IsWindowVisible(lamp);
-    }
+    bool IsShown(size_t index) override { return IsLampShown(index); }
     __performance_data* Sampler(size_t index) override { return g_indicators[index]->m_sampler.get(); }
     ActivityState Update(size_t index) override { return UpdateIndicator(LampOf(index)); }
 };
@@ -59,8 +45,7 @@ void OnUpdateTick() {
 void OnFlashTick(HWND worker) {
     for (size_t i = 0; i < g_indicators.size(); ++i) {
         __gui_data& record = *g_indicators[i];
-        HWND lamp = LampOf(i);
-        if (record.m_flashCountdown != 0 && record.m_visible && lamp && ::IsWindowVisible(lamp)) UpdateIndicator(lamp);
+        if (record.m_flashCountdown != 0 && IsLampShown(i)) UpdateIndicator(LampOf(i));
         // The start-up flash is over once a lamp has finished it; later flashes ride the update tick.
         if (record.m_flashCountdown == 0) ::KillTimer(worker, TIMERID_UPDATESTATE_HOT);
     }
@@ -78,7 +63,7 @@ bool UserIsInTheMiddleOfSomething() {
 void OnTopmostTick() {
     if (UserIsInTheMiddleOfSomething()) return;
     // Another program's topmost window may have covered a lamp since the last tick.
-    ForEachShownLamp([](__gui_data&, HWND lamp) {
+    ForEachShownLamp([](size_t, HWND lamp) {
         ::SetWindowPos(lamp, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     });
 }
