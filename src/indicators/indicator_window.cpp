@@ -51,6 +51,18 @@ void DestroyTooltip(LampRecord& record) {
     record.m_hWndTooltip = nullptr;
 }
 
+// The tool covers the whole lamp, and the tip is as wide as the lamp's DPI wants: at creation and
+// whenever the lamp takes another size.
+void FitTooltipToLamp(HWND window, HWND tooltip) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.hwnd = window;
+    tool.uId = 0;
+    ::GetClientRect(window, &tool.rect);
+    ::SendMessageW(tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, MeasuresOf(window).tipWidth);
+}
+
 void CreateTooltip(HWND window, LampRecord& record) {
     DestroyTooltip(record);
     HWND tooltip = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
@@ -63,11 +75,10 @@ void CreateTooltip(HWND window, LampRecord& record) {
     tool.uFlags = TTF_TRANSPARENT;
     tool.hwnd = window;
     tool.uId = 0;
-    ::GetClientRect(window, &tool.rect);
     tool.hinst = g_instance;
     tool.lpszText = LPSTR_TEXTCALLBACKW;
     ::SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, MeasuresOf(window).tipWidth);
+    FitTooltipToLamp(window, tooltip);
     record.m_hWndTooltip = tooltip;
 }
 
@@ -306,15 +317,7 @@ void OnDpiChanged(HWND window, uint32_t dpi, const RECT* suggested) {
         saved.right = saved.left + measures.width;
         saved.bottom = saved.top + measures.height;
     }
-    if (HWND tooltip = TooltipOf(*record)) {
-        TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
-        tool.hwnd = window;
-        tool.uId = 0;
-        ::GetClientRect(window, &tool.rect);
-        ::SendMessageW(tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
-        ::SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, measures.tipWidth);
-    }
+    if (HWND tooltip = TooltipOf(*record)) FitTooltipToLamp(window, tooltip);
 }
 
 void OnDestroy(HWND window) {
