@@ -44,7 +44,8 @@ fuzz: deps
 # The update tick timed over 4 to 1024 disks, ours against the straightforward walk; the
 # report checks that ours is 10 times faster at 256 disks and scales linearly.
 # Each case runs BENCH_REPETITIONS times (default 3) and the best counts; BENCH_MIN_TIME
-# (seconds per case, default the library's) shortens it.
+# (seconds per case, default the library's) shortens it, and the linear scaling, which the
+# machine's caches sway, is then reported without failing the run.
 # Then lumora.exe under Wine for BENCH_CPU_SECONDS (default 60) with sixteen lamps at 30 ms,
 # against a floor program that only ticks and queries: CPU time and peak memory in
 # build/bench/cpu.json. A missed goal fails only a full-length run.
@@ -54,7 +55,7 @@ bench: deps
 	@build/bench/tick_benchmark --benchmark_out=build/bench/tick.json --benchmark_out_format=json \
 	  --benchmark_repetitions=$(or $(BENCH_REPETITIONS),3) --benchmark_report_aggregates_only=false \
 	  $(if $(BENCH_MIN_TIME),--benchmark_min_time=$(BENCH_MIN_TIME))
-	@python3 bench/check_tick.py build/bench/tick.json
+	@python3 bench/check_tick.py build/bench/tick.json $(if $(BENCH_MIN_TIME),--short)
 	@cmake --preset windows >/dev/null
 	@cmake --build --preset windows
 	@python3 bench/cpu_bench.py build/bench/cpu.json --seconds $(or $(BENCH_CPU_SECONDS),60)
