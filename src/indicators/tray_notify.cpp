@@ -9,14 +9,19 @@ TrayNotify g_trayNotify{g_settings.UseTrayLed};
 void TrayNotify::AddIcon() {
     m_wanted = true;
     if (m_shown || !m_shell) return;
-    if (!m_shell->Add(TrayIcon::App)) return;
-    m_shown = true;
-    m_displayedKnown = true;
-    m_displayed = TrayIcon::App;
-    // Without version 3 the shell still shows the icon and sends the same mouse messages, so
-    // a refused version keeps the icon: forgetting it would strand it on screen until exit.
-    m_shell->SetVersion();
-    Show(IconForActivity());
+    if (m_shell->Add(TrayIcon::App)) {
+        MarkShown(TrayIcon::App);
+        // Without version 3 the shell still shows the icon and sends the same mouse messages, so
+        // a refused version keeps the icon: forgetting it would strand it on screen until exit.
+        m_shell->SetVersion();
+        Show(IconForActivity());
+        return;
+    }
+    // The shell refuses to add an icon it already holds: after a DPI or display change it says
+    // the taskbar was re-created and keeps its icons. An icon that takes a change is there, and
+    // believing otherwise would freeze the lamp and strand the icon at exit.
+    const TrayIcon icon = IconForActivity();
+    if (m_shell->Modify(icon)) MarkShown(icon);
 }
 
 void TrayNotify::RemoveIcon() {
@@ -47,6 +52,12 @@ void TrayNotify::OnTaskbarCreated() {
 TrayIcon TrayNotify::IconForActivity() const noexcept {
     if (!m_useTrayLed) return TrayIcon::App;
     return m_activity ? TrayIcon::ActiveLamp : TrayIcon::IdleLamp;
+}
+
+void TrayNotify::MarkShown(TrayIcon displayed) noexcept {
+    m_shown = true;
+    m_displayedKnown = true;
+    m_displayed = displayed;
 }
 
 void TrayNotify::Show(TrayIcon icon) {

@@ -55,13 +55,15 @@ public:
     void BeginTick() noexcept { m_activity = 0; }
     void EndTick() { UpdateIcon(); }
 
-    // A new taskbar knows no icons: the one the user wants is added again.
+    // A new taskbar knows no icons, and the broadcast after a DPI or display change comes with
+    // the old icons kept: either way the icon the user wants is there once afterwards.
     void OnTaskbarCreated();
 
     bool IsIconShown() const noexcept { return m_shown; }
 
 private:
     TrayIcon IconForActivity() const noexcept;
+    void MarkShown(TrayIcon displayed) noexcept;
     void Show(TrayIcon icon);
 
     const int32_t& m_useTrayLed;

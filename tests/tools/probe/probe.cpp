@@ -15,6 +15,7 @@
 //   click X Y [left|right|double]   moves the mouse there and clicks
 //   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
 //   post CLASS MSG WPARAM LPARAM    PostMessageW to the first window of CLASS
+//   broadcast NAME                  posts the message registered as NAME to every top-level window
 //   quit CLASS [CODE]               posts WM_QUIT to the thread that owns the window of CLASS
 //   regget ROOT\KEY VALUE           prints a registry value as "TYPE DATA"
 //   perfdump [QUERY]                reads HKEY_PERFORMANCE_DATA (default "234 236") as the program does
@@ -346,6 +347,12 @@ int Post(const wchar_t* wantedClass, UINT message, WPARAM wParam, LPARAM lParam)
     return ::PostMessageW(window, message, wParam, lParam) ? 0 : Fail("PostMessageW failed");
 }
 
+int Broadcast(const wchar_t* name) {
+    const UINT message = ::RegisterWindowMessageW(name);
+    if (!message) return Fail("RegisterWindowMessageW failed");
+    return ::PostMessageW(HWND_BROADCAST, message, 0, 0) ? 0 : Fail("PostMessageW failed");
+}
+
 int Quit(const wchar_t* wantedClass, WPARAM code) {
     HWND window = FirstWindow(wantedClass);
     if (!window) return Fail("no window of that class");
@@ -496,6 +503,7 @@ int wmain(int argc, wchar_t** argv) {
         return Post(argv[2], static_cast<UINT>(Number(argv[3])), static_cast<WPARAM>(Number(argv[4])),
                     static_cast<LPARAM>(Number(argv[5])));
     }
+    if (command == L"broadcast" && argc >= 3) return Broadcast(argv[2]);
     if (command == L"quit" && argc >= 3) return Quit(argv[2], arg(3) ? static_cast<WPARAM>(Number(argv[3])) : 0);
     if (command == L"regget" && argc >= 4) return RegGet(argv[2], argv[3]);
     if (command == L"perfdump") return PerfDump(arg(2) ? arg(2) : L"234 236");

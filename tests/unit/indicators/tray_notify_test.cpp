@@ -11,9 +11,10 @@ namespace {
 using Calls = std::vector<std::string>;
 
 // Keeps what a real notification area would show: nothing, or the icon of the last accepted
-// add or modify. It refuses the calls named in `refuse`.
+// add or modify. Like the real one it adds no icon it holds already, and changes none it does
+// not hold; it refuses the calls named in `refuse`.
 struct FakeShell : NotifyIconShell {
-    bool Add(TrayIcon icon) override { return Record("add", icon, true); }
+    bool Add(TrayIcon icon) override { return Record("add", icon, shown.empty()); }
     bool SetVersion() override {
         calls.push_back("version");
         return refuse.find("version") == std::string::npos;
@@ -40,7 +41,8 @@ struct FakeShell : NotifyIconShell {
 // One life of the icon, step by step: after each step the shell shows what a reset followed
 // by an update would have shown, and has heard only of what changed or of what it refused.
 TEST(TrayNotify, ShowsTheIconTheUserWantsAndTellsTheShellOnlyOfChanges) {
-    enum Action { kAdd, kRemove, kTick, kReset, kTaskbarCreated };
+    // The taskbar re-created with its icons gone, or said so after a DPI change with them kept.
+    enum Action { kAdd, kRemove, kTick, kReset, kTaskbarCreated, kTaskbarKeptIcons };
     struct Step {
         Action action;
         int32_t useTrayLed;
@@ -51,7 +53,7 @@ TEST(TrayNotify, ShowsTheIconTheUserWantsAndTellsTheShellOnlyOfChanges) {
     };
     const Step steps[] = {
         {kTick, 1, {1}, "", "", {}},  // without an icon the activity is not kept: the lamp starts idle
-        {kAdd, 1, {}, "add", "", {"add app"}},
+        {kAdd, 1, {}, "add", "", {"add app", "modify idle"}},
         // Kept without version 3, so that it is still deleted at exit rather than stranded.
         {kAdd, 1, {}, "version", "idle", {"add app", "version", "modify idle"}},
         {kAdd, 1, {}, "", "idle", {}},
@@ -66,12 +68,15 @@ TEST(TrayNotify, ShowsTheIconTheUserWantsAndTellsTheShellOnlyOfChanges) {
         {kTick, 1, {3}, "", "active", {"modify active"}},  // sent again after the refusal
         {kTick, 1, {3}, "", "active", {}},
         {kTaskbarCreated, 1, {}, "", "active", {"add app", "version", "modify active"}},
+        {kTaskbarKeptIcons, 1, {}, "", "active", {"add app", "modify active"}},
+        {kTick, 1, {}, "", "idle", {"modify idle"}},  // and the kept icon still follows the disks
+        {kTick, 1, {3}, "", "active", {"modify active"}},
         {kReset, 0, {}, "", "app", {"modify app"}},  // the options page switches the lamp off: at once
         {kReset, 0, {}, "", "app", {}},
         {kRemove, 0, {}, "", "", {"delete"}},
         {kRemove, 0, {}, "", "", {}},
         {kTaskbarCreated, 0, {}, "", "", {}},
-        {kAdd, 0, {}, "add", "", {"add app"}},
+        {kAdd, 0, {}, "add", "", {"add app", "modify app"}},
         {kTaskbarCreated, 0, {}, "", "app", {"add app", "version"}},
     };
     int32_t useTrayLed = 0;
@@ -91,6 +96,7 @@ TEST(TrayNotify, ShowsTheIconTheUserWantsAndTellsTheShellOnlyOfChanges) {
                 shell.shown.clear();  // the old taskbar went away with its icons
                 tray.OnTaskbarCreated();
                 break;
+            case kTaskbarKeptIcons: tray.OnTaskbarCreated(); break;
             case kTick:
                 tray.BeginTick();
                 for (uint32_t state : step.states) tray.AddActivity(state);
