@@ -1,5 +1,7 @@
 #include "settings/settings_store.h"
 
+#include <algorithm>
+
 namespace lumora {
 
 CSettings g_settings;
@@ -29,7 +31,9 @@ void CSettings::Load(const CIniEx& ini, SettingsPageChecks* page) {
     auto check = [page](int controlId, int32_t value) {
         if (page) page->SetCheck(controlId, value != 0);
     };
-    Opacity = ini.GetInt(255, kSectionAppearance, u"Opacity");
+    // The lamps take the value as one byte (256 would be invisible, -1 opaque) while the page reads
+    // it as a number: a hand-edited one outside the byte's range is brought into it once, here.
+    Opacity = std::clamp<int32_t>(ini.GetInt(255, kSectionAppearance, u"Opacity"), 0, 255);
     Frequency = ini.GetInt(50, kSectionAppearance, u"Frequency");
     if (Frequency == 20) Frequency = 50;
     ColorRead = static_cast<uint32_t>(ini.GetInt(0x00FF00, kSectionAppearance, u"ColorRead"));

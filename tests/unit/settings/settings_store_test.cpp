@@ -94,7 +94,8 @@ TEST_F(SettingsStoreTest, VersionedFilesAreReadAsStoredAndOthersConvertedKeeping
          "UseKeyboardLedDirectAccess=NO\r\nShowTrayIcon=1\r\nUseTrayLed=Yes\r\nShowIndicatorLabel=No\r\n"
          "[APPEARANCE]\r\nOpacity=300\r\nFrequency=20\r\nColorRead=-1\r\nColorWrite=16711935 ; magenta\r\n"
          "ColorOff=0\r\nStatPageRefresh=No\r\n",
-         {256, 0, 1, 0, 0, 1, 0, 300, 50, 0xFFFFFFFF, 0xFF00FF, 0, 0}},
+         {256, 0, 1, 0, 0, 1, 0, 255, 50, 0xFFFFFFFF, 0xFF00FF, 0, 0}},  // an opacity beyond opaque is opaque
+        {versioned + "[Appearance]\r\nOpacity=-1\r\n", With(kFallback, 7, 0)},
         {unversioned("Class=0\r\n"), With(kInitial, 0, 1)},    {unversioned("Class=1\r\n"), With(kInitial, 0, 2)},
         {unversioned("Class=2\r\n"), With(kInitial, 0, 4)},    {unversioned("Class=3\r\n"), With(kInitial, 0, 0)},
         {unversioned("Class=7\r\n"), With(kInitial, 0, 7)},    {unversioned("Class=256\r\n"), With(kInitial, 0, 256)},
