@@ -177,6 +177,8 @@ void ApplyAppearance(HWND pageOrNull) {
             ::SetLayeredWindowAttributes(lamp, 0, static_cast<BYTE>(opacity), LWA_ALPHA);
             ::RedrawWindow(lamp, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         }
+        // With or without a page: "Where are my indicators?" sets the interval from another page.
+        host->RestartUpdateTimer(g_settings.Frequency);
     }
     HWND page = pageOrNull;
     if (!page) return;
@@ -187,7 +189,6 @@ void ApplyAppearance(HWND pageOrNull) {
     Enable(page, IDC_USE_TRAY_LED, g_settings.ShowTrayIcon != 0);
     SetText(page, IDC_OPACITY_TEXT, OpacityReadout(g_settings.Opacity));
     SetText(page, IDC_INTERVAL_TEXT, IntervalReadout(g_settings.Frequency));
-    if (Host()) Host()->RestartUpdateTimer(g_settings.Frequency);
 }
 
 void ResetAppearance(HWND pageOrNull) {

@@ -29,8 +29,8 @@ public:
 
 INT_PTR CALLBACK AppearancePageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Brings the lamps' opacity in line with the settings and, with a page, the page's controls and
-// the update timer as well.
+// Brings the lamps' opacity and the update timer in line with the settings and, with a page, the
+// page's controls as well.
 void ApplyAppearance(HWND pageOrNull);
 
 // Lines the visible lamps up along the top of the screen, puts the colours, opacity, interval and

@@ -24,13 +24,15 @@ LOGICAL_BOX = "Logical disks - Every indicator displays the state of the single 
 ALL_IN_ONE_BOX = "'All-in-one' - Show all devices activity in one indicator"
 START_BOX = "Start with Windows"
 WHERE_BUTTON = "Where are my indicators?"
+# Inside the first lamp in the top row, clear of its label; the idle colour after a reset.
+FIRST_LAMP, RESET_IDLE = ("16", "12"), "0000FF"
 # A list item's height in Wine's dialog font, and the colours of a selected and an unselected item.
 ITEM_HEIGHT, SELECTED, UNSELECTED = 13, "3096FA", "FFFFFF"
 
 
 class GeneralPage(unittest.TestCase):
     def start(self, session, mode):
-        settings = harness.settings_ini(Class=mode, StartWithWindows=1, ColorOff=65535, extra=PLACES)
+        settings = harness.settings_ini(Class=mode, StartWithWindows=1, ColorOff=65535, Frequency=1000, extra=PLACES)
         process = session.launch(settings, scenario=SCENARIO)
         frame(session)
         return process
@@ -94,6 +96,12 @@ class GeneralPage(unittest.TestCase):
             # The shown lamps line up along the top from x 2, and the colours and interval are reset.
             click_box(WHERE_BUTTON)
             self.wait_lamps(session, [(2, 2), (20, 2), (38, 2)], "lined up")
+            # Each lamp flashes for a hundred ticks so that the user finds it, and then rests in the
+            # reset idle blue: five seconds at the reset interval of 50 ms, where the second it
+            # replaces would take a hundred.
+            harness.wait_until(lambda: session.probe("pixel", *FIRST_LAMP).strip() != RESET_IDLE, 10, what="the flash")
+            harness.wait_until(lambda: session.probe("pixel", *FIRST_LAMP).strip() == RESET_IDLE, 30,
+                               what="the flash over at the new interval")
 
             self.assertEqual(session.quit_lumora(process), 0)
             stored = harness.stored_settings(session)
