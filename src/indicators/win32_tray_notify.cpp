@@ -10,8 +10,6 @@
 namespace lumora {
 namespace {
 
-constexpr wchar_t kTaskbarWatchClass[] = L"LumoraTaskbarWatch";
-
 // The Windows 2000 layout, which goes with NOTIFYICON_VERSION and which every later shell accepts.
 constexpr DWORD kNotifyDataSize = NOTIFYICONDATAW_V2_SIZE;
 static_assert(kNotifyDataSize == 952);
@@ -62,11 +60,18 @@ HWND CreateTaskbarWatch(HINSTANCE instance) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = TaskbarWatchProc;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = kTaskbarWatchClass;
+    windowClass.lpszClassName = kTaskbarWatchClassName;
     // A second start within the process finds the class already there, which is as good.
     ::RegisterClassExW(&windowClass);
-    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kTaskbarWatchClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kTaskbarWatchClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                              instance, nullptr);
+}
+
+// A hidden window of a class that every process has, for a menu that would otherwise have no
+// owner: TrackPopupMenu opens nothing without one, and the user could never reach Exit.
+HWND CreateStandInMenuOwner(HINSTANCE instance) {
+    return ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                             nullptr);
 }
 
 // The small size is what the notification area draws; the shell would scale a large icon.
@@ -133,7 +138,10 @@ UINT ShowTrayMenu() {
     const MenuHandle menu(::LoadMenuW(tray.instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
     const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup) return 0;
-    const HWND owner = tray.watch.get();
+    WindowHandle standIn;
+    if (!tray.watch) standIn.reset(CreateStandInMenuOwner(tray.instance));
+    const HWND owner = tray.watch ? tray.watch.get() : standIn.get();
+    if (!owner) return 0;
     // Only a menu whose owner is the foreground window closes when the user clicks elsewhere,
     // and the posted message lets the menu close properly the next time too.
     ::SetForegroundWindow(owner);

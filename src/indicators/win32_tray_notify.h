@@ -8,6 +8,9 @@
 
 namespace lumora {
 
+// The hidden top-level window that hears the taskbar's broadcasts and owns the tray menu.
+inline constexpr wchar_t kTaskbarWatchClassName[] = L"LumoraTaskbarWatch";
+
 // Shell_NotifyIconW for the icon kTrayIconId of the owner window, with the three icons given.
 class Win32NotifyIconShell final : public NotifyIconShell {
 public:
