@@ -200,8 +200,12 @@ bool SaveIndicators() {
 }
 
 void SaveAndDeleteIndicators() {
+    IndicatorWindows* windows = g_deviceSetContext.windows;
     for (size_t i = 0; i < g_indicators.size() && i < g_devices.size(); ++i) {
         SaveRecord(*g_indicators[i], g_devices[i]);
+        // Messages reach a lamp until the process ends: activation passes to one as soon as
+        // another window of ours goes, and it must not find a deleted record then.
+        if (g_devices[i].hWnd && windows) windows->DetachIndicatorWindow(g_devices[i].hWnd);
         g_indicators[i].reset();
     }
     g_indicators.clear();

@@ -47,6 +47,9 @@ public:
     virtual WindowRef CreateIndicatorWindow(DeviceRecord& device, __gui_data& record, int index) = 0;
     // DestroyWindow, which closes the record's sampler.
     virtual void DestroyIndicatorWindow(WindowRef window) = 0;
+    // The window lets go of its record, which is about to be deleted, and closes its sampler; the
+    // window itself lives on until the process ends.
+    virtual void DetachIndicatorWindow(WindowRef window) = 0;
 };
 
 // The indicator record: one per device, entry i of g_indicators belongs to entry i of g_devices.
@@ -81,7 +84,8 @@ void CreateIndicators();
 bool CreateIndicatorWindows();
 void DestroyIndicators();
 bool SaveIndicators();
-// Shutdown: save and delete every record with its sampler; the windows go with the process.
+// Shutdown: save and delete every record with its sampler; the windows, detached from them, go
+// with the process.
 void SaveAndDeleteIndicators();
 
 // How the last EnumDrives found the devices: usable counters, or the system's own list and

@@ -163,6 +163,7 @@ public:
         return lamp;
     }
     void DestroyIndicatorWindow(WindowRef window) override { ::DestroyWindow(static_cast<HWND>(window)); }
+    void DetachIndicatorWindow(WindowRef window) override { lumora::DetachIndicatorWindow(static_cast<HWND>(window)); }
 };
 
 }  // namespace

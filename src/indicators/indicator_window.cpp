@@ -321,11 +321,8 @@ void OnDpiChanged(HWND window, uint32_t dpi, const RECT* suggested) {
 }
 
 void OnDestroy(HWND window) {
-    LampRecord* record = RecordOf(window);
-    if (!record) return;
-    DestroyTooltip(*record);
-    if (record->m_sampler) record->m_sampler->Close();
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    if (!RecordOf(window)) return;
+    DetachIndicatorWindow(window);
     // A flash cut short must leave no flash colour behind on the other lamps.
     RestoreLampBrushes();
 }
@@ -405,6 +402,14 @@ HWND CreateIndicatorWindow(DeviceRecord&, LampRecord* record, int index) {
     ::ShowWindow(window, SW_SHOWNOACTIVATE);
     ::SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(g_settings.Opacity), LWA_ALPHA);
     return window;
+}
+
+void DetachIndicatorWindow(HWND window) {
+    LampRecord* record = RecordOf(window);
+    if (!record) return;
+    DestroyTooltip(*record);
+    if (record->m_sampler) record->m_sampler->Close();
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
 }
 
 ActivityState UpdateIndicator(HWND window) {

@@ -36,6 +36,10 @@ ATOM RegisterIndicatorWndClass();
 // moves to the record's position as it is created.
 HWND CreateIndicatorWindow(DeviceRecord& device, LampRecord* record, int index);
 
+// The lamp lets go of its record (closing the sampler and the tooltip) and from then on paints
+// nothing and reads nothing of it; the window stays.
+void DetachIndicatorWindow(HWND window);
+
 // Samples the device and schedules a repaint, or runs one flash step instead (and reports no
 // activity). 0 for a window without a record.
 ActivityState UpdateIndicator(HWND window);

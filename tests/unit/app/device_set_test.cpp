@@ -20,6 +20,7 @@ struct FakeWindows : IndicatorWindows {
         return reinterpret_cast<WindowRef>(created.size());
     }
     void DestroyIndicatorWindow(WindowRef) override { --live; }
+    void DetachIndicatorWindow(WindowRef) override {}
     std::vector<std::pair<std::u16string, int>> created;
     std::u16string refuse;
     int live = 0;
