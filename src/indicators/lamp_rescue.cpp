@@ -38,7 +38,9 @@ std::optional<LampPlace> RescueLamp(const IndicatorRect& lamp, const std::vector
         if (Overlap(across, monitorAcross) && Overlap(down, monitorDown)) return std::nullopt;
         const double gapAcross = Gap(across, monitorAcross), gapDown = Gap(down, monitorDown);
         const double distance = gapAcross * gapAcross + gapDown * gapDown;
-        if (!nearest || distance < nearestDistance) nearest = &monitor, nearestDistance = distance;
+        const bool nearer = !nearest || distance < nearestDistance;
+        const bool primaryBreaksTie = nearest && distance == nearestDistance && monitor.primary && !nearest->primary;
+        if (nearer || primaryBreaksTie) nearest = &monitor, nearestDistance = distance;
     }
     if (!nearest) return std::nullopt;
     // A monitor whose whole area is taken by bars still has its own pixels to show the lamp on.

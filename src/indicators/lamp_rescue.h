@@ -14,6 +14,7 @@ namespace lumora {
 struct MonitorArea {
     IndicatorRect bounds;  // the whole monitor, in screen pixels
     IndicatorRect work;    // without the taskbar and docked toolbars
+    bool primary = false;
 };
 
 struct LampPlace {
@@ -22,8 +23,9 @@ struct LampPlace {
     bool operator==(const LampPlace& other) const { return x == other.x && y == other.y; }
 };
 
-// The lamp's new top-left corner, inside the work area of the monitor nearest to it (the first
-// of equally near ones), or nothing when it may stay. With no monitor known nothing moves.
+// The lamp's new top-left corner, inside the work area of the monitor nearest to it, or nothing
+// when it may stay. Of equally near monitors the primary wins, where the user looks first, else
+// the first listed. With no monitor known nothing moves.
 std::optional<LampPlace> RescueLamp(const IndicatorRect& lamp, const std::vector<MonitorArea>& monitors);
 
 }  // namespace lumora

@@ -10,12 +10,7 @@ BOOL CALLBACK CollectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM context) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     if (!::GetMonitorInfoW(monitor, &info)) return TRUE;
-    const MonitorArea area{FromRect(info.rcMonitor), FromRect(info.rcWork)};
-    if (info.dwFlags & MONITORINFOF_PRIMARY) {
-        monitors.insert(monitors.begin(), area);
-    } else {
-        monitors.push_back(area);
-    }
+    monitors.push_back({FromRect(info.rcMonitor), FromRect(info.rcWork), (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
     return TRUE;
 }
 

@@ -20,8 +20,9 @@ const MonitorArea kSmall{{0, 0, 1024, 768}, {0, 0, 1024, 728}};
 const MonitorArea kPrimary{{0, 0, 1920, 1080}, {48, 0, 1920, 1080}};
 const MonitorArea kRight{{1920, 0, 3200, 720}, {1920, 0, 3200, 720}};
 const MonitorArea kLeft{{-1280, 0, 0, 1024}, {-1280, 0, 0, 1024}};
-// Another 1024 x 768, with a gap of 1024 pixels between kSmall and it.
+// Another 1024 x 768, with a gap of 1024 pixels between kSmall and it, and the same as the primary.
 const MonitorArea kFar{{2048, 0, 3072, 768}, {2048, 0, 3072, 768}};
+const MonitorArea kFarPrimary{kFar.bounds, kFar.work, true};
 
 TEST(LampRescue, OnlyALampThatNoMonitorShowsMovesIntoTheNearestWorkArea) {
     struct Row {
@@ -36,6 +37,7 @@ TEST(LampRescue, OnlyALampThatNoMonitorShowsMovesIntoTheNearestWorkArea) {
         {"behind the taskbar is still on the monitor", Lamp(500, 740), {kSmall}, std::nullopt},
         {"touching the right edge from outside shows nothing", Lamp(1024, 300), {kSmall}, LampPlace{1008, 300}},
         {"touching the bottom edge from outside", Lamp(300, 768), {kSmall}, LampPlace{300, 716}},
+        {"touching the primary's edge", Lamp(2032, 300), {kFarPrimary, kSmall}, LampPlace{2048, 300}},
         {"far away: above the taskbar, not under it", Lamp(5000, 5000), {kSmall}, LampPlace{1008, 716}},
         {"above and to the left", Lamp(-100, -50), {kSmall}, LampPlace{0, 0}},
         {"left of the primary: beside its taskbar", Lamp(-100, 500), {kPrimary}, LampPlace{48, 500}},
@@ -45,6 +47,8 @@ TEST(LampRescue, OnlyALampThatNoMonitorShowsMovesIntoTheNearestWorkArea) {
         {"in the strip below the second monitor", Lamp(2500, 900), {kPrimary, kRight}, LampPlace{2500, 708}},
         {"halfway between two monitors: the first listed", Lamp(1528, 100), {kSmall, kFar}, LampPlace{1008, 100}},
         {"halfway, the other order", Lamp(1528, 100), {kFar, kSmall}, LampPlace{2048, 100}},
+        {"halfway: the primary, listed second", Lamp(1528, 100), {kSmall, kFarPrimary}, LampPlace{2048, 100}},
+        {"halfway: the primary, listed first", Lamp(1528, 100), {kFarPrimary, kSmall}, LampPlace{2048, 100}},
         {"no monitor known", Lamp(5000, 5000), {}, std::nullopt},
         {"a work area taken whole by bars", Lamp(5000, 5000), {{{0, 0, 1024, 768}, {0, 0, 0, 0}}}, LampPlace{1008, 756}},
         {"wider than the work area: its left edge shows", {-50, 10, 1100, 22}, {kSmall}, std::nullopt},
