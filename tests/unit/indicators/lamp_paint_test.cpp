@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+
 namespace lumora {
 namespace {
 
@@ -46,24 +50,46 @@ TEST(LampDrag, CtrlSnapsTowardZeroInWholeSteps) {
     for (const auto& row : rows) EXPECT_EQ(SnapToGrid(row[0], row[1]), row[2]) << row[0] << " by " << row[1];
 }
 
-TEST(LampFlash, ColoursRunRoundTheHueCircleAndMeetAtRed) {
-    const struct {
-        int32_t remaining;
-        uint32_t colour;  // 0x00BBGGRR
-    } rows[] = {
-        {50, 0x0000FF},   // red in the middle of the flash
-        {0, 0xFF00FF},    // magenta at both ends of the circle
-        {100, 0xFF00FF},
-        {99, 0x1E00FF},   // first step: magenta-red
-        {51, 0x001EFF},   // just before red, on the other side of it: orange-red
-        {75, 0xFFFF00},   // cyan
-        {25, 0xFFFF00},   // the second half runs the same way forwards
-        {60, 0x00FFCB},   // yellow-green: 1.2 sectors, red just under 0.8 truncated
-        {40, 0x00FFCB},
-        {65, 0x00FF33},   // green with a little red
-        {85, 0xFF0032},   // blue with a little red
-    };
-    for (const auto& row : rows) EXPECT_EQ(FlashColour(row.remaining), row.colour) << row.remaining;
+// The hue of a colour (0x00BBGGRR) in degrees, 0 for red, rising through yellow, green and blue.
+double Hue(uint32_t colour) {
+    const double red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
+    const double high = std::max({red, green, blue}), low = std::min({red, green, blue});
+    if (high == low) return 0;
+    double hue = 0;
+    if (high == red) hue = 60 * (green - blue) / (high - low);
+    else if (high == green) hue = 120 + 60 * (blue - red) / (high - low);
+    else hue = 240 + 60 * (red - green) / (high - low);
+    return hue < 0 ? hue + 360 : hue;
+}
+
+// Over the steps a user sees (99 down to 1; the brushes are restored within step 0) the lamp runs
+// backwards round the whole hue circle to red half-way and forwards again, in fully saturated
+// colours and without a jump anywhere.
+TEST(LampFlash, RunsSmoothlyRoundTheHueCircleToRedHalfWayAndBack) {
+    EXPECT_EQ(FlashColour(50), 0x0000FFu);
+    double previousHue = Hue(FlashColour(50));
+    for (int32_t remaining = 1; remaining <= 99; ++remaining) {
+        SCOPED_TRACE(remaining);
+        const uint32_t colour = FlashColour(remaining);
+        const uint32_t channels[] = {colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF};
+        EXPECT_EQ(*std::max_element(std::begin(channels), std::end(channels)), 255u);
+        EXPECT_EQ(*std::min_element(std::begin(channels), std::end(channels)), 0u);
+        EXPECT_EQ(colour, FlashColour(100 - remaining)) << "both halves run the same way";
+        if (remaining > 1) {
+            const uint32_t before = FlashColour(remaining - 1);
+            for (int shift : {0, 8, 16}) {
+                const int step = static_cast<int>((colour >> shift) & 0xFF) - static_cast<int>((before >> shift) & 0xFF);
+                EXPECT_LE(std::abs(step), 32) << "a jump in the channel at bit " << shift;
+            }
+        }
+        if (remaining > 50) {
+            const double hue = Hue(colour);
+            EXPECT_GT(hue, previousHue) << "the hue keeps its direction";
+            EXPECT_LT(hue - previousHue, 10);
+            previousHue = hue;
+        }
+    }
+    EXPECT_GT(previousHue, 340) << "round the whole circle, from a magenta-red";
 }
 
 }  // namespace
