@@ -133,6 +133,7 @@ class TrayIcon(unittest.TestCase):
                 self.wait_lamp(session, IDLE_LAMP, "the tray lamp while the performance data fails")
                 scroll_lock.wait_settled_off("ScrollLock off while the performance data fails")
             session.write_scenario(disks())
+            self.assertEqual(tray_icons(session), [([3, 22, 23, 42], True)], "still one icon")
 
             # Exit writes the whole file again: every lamp's place among it.
             os.remove(harness.settings_path(session))
