@@ -1,6 +1,7 @@
 #pragma once
-// The update tick without its windows: one snapshot, every shown lamp sampled in device order,
-// the LED and the tray icon told the whole tick's activity, and the working set's trim counted.
+// The update tick without its windows: one snapshot while any lamp is shown, every shown lamp
+// sampled in device order, the LED and the tray icon told the whole tick's activity, and the
+// working set's trim counted.
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,7 @@ public:
 class TickLamps {
 public:
     virtual ~TickLamps() = default;
-    // Reads the one snapshot that every sampler of this tick uses.
+    // Reads the one snapshot that every sampler of this tick uses; not called while no lamp is shown.
     virtual bool RefreshSnapshot() = 0;
     virtual size_t Count() = 0;
     // Enabled and on screen; only such lamps are sampled.
@@ -36,7 +37,8 @@ public:
     virtual ActivityState Update(size_t index) = 0;
 };
 
-// False when the snapshot failed: nothing was sampled and the outputs show idle.
+// False when the snapshot failed: nothing was sampled and the outputs show idle. With no lamp
+// shown no snapshot is taken, and the outputs show idle too.
 bool RunUpdateTick(TickLamps& lamps, TickOutputs* outputs);
 
 // Counts the update ticks so that the working set is handed back about every ten seconds,
