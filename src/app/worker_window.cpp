@@ -43,12 +43,17 @@ void OnUpdateTick() {
 }
 
 void OnFlashTick(HWND worker) {
-    for (size_t i = 0; i < g_indicators.size(); ++i) {
-        __gui_data& record = *g_indicators[i];
-        if (record.m_flashCountdown != 0 && IsLampShown(i)) UpdateIndicator(LampOf(i));
-        // The start-up flash is over once a lamp has finished it; later flashes ride the update tick.
-        if (record.m_flashCountdown == 0) ::KillTimer(worker, TIMERID_UPDATESTATE_HOT);
-    }
+    bool flashing = false;
+    ForEachShownLamp([&](size_t index, HWND lamp) {
+        const __gui_data& record = *g_indicators[index];
+        if (record.m_flashCountdown == 0) return;
+        UpdateIndicator(lamp);
+        flashing = flashing || record.m_flashCountdown != 0;
+    });
+    // The start-up flash is over once no lamp on screen shows it. A record without a window keeps
+    // its countdown until it is shown, and would otherwise keep this timer waking the process
+    // fifty times a second for good; later flashes ride the update tick.
+    if (!flashing) ::KillTimer(worker, TIMERID_UPDATESTATE_HOT);
 }
 
 // Raising the lamps can move the focus on some window systems (Wine without a window manager

@@ -369,6 +369,16 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def context_switches(pid):
+    """How often the process's threads have given up the processor or been made to: each time a
+    Wine program wakes up, for a timer say, costs a few."""
+    total = 0
+    for thread in os.listdir(f"/proc/{pid}/task"):
+        with open(f"/proc/{pid}/task/{thread}/status") as f:
+            total += sum(int(line.split()[1]) for line in f if line.split(":")[0].endswith("ctxt_switches"))
+    return total
+
+
 def resident_kb(pid, field):
     """The peak (VmHWM) or present (VmRSS) resident memory of a process."""
     with open(f"/proc/{pid}/status") as f:

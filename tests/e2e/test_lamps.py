@@ -176,8 +176,16 @@ class Lamps(unittest.TestCase):
                     (256, "", []),
                     # A stored place, and a lamp the user switched off, which no mode shows.
                     (7, stored, [(2, 2), (56, 2), (100, 50)])]:
-                process = session.launch(lamp_settings(mode, extra=extra), "/s")
+                # The update tick once a second, so that little else wakes a program without lamps.
+                process = session.launch(lamp_settings(mode, extra=extra, Frequency=1000), "/s")
                 self.assertEqual(lamp_places(session), places, f"mode {mode}")
+                if not places:
+                    # No lamp to flash: the 20 ms flash timer, which alone would wake the program
+                    # 50 times a second, has stopped.
+                    before, began = harness.context_switches(process.pid), time.monotonic()
+                    time.sleep(2)
+                    rate = (harness.context_switches(process.pid) - before) / (time.monotonic() - began)
+                    self.assertLess(rate, 50, "context switches a second of lumora.exe without lamps")
                 self.assertEqual(session.quit_lumora(process), 0)
 
     def test_tooltips_a_burst_of_device_changes_and_a_window_laid_over_the_lamps(self):
