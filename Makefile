@@ -46,9 +46,10 @@ fuzz: deps
 # Each case runs BENCH_REPETITIONS times (default 3) and the best counts; BENCH_MIN_TIME
 # (seconds per case, default the library's) shortens it, and the linear scaling, which the
 # machine's caches sway, is then reported without failing the run.
-# Then lumora.exe under Wine for BENCH_CPU_SECONDS (default 60) with sixteen lamps at 30 ms,
-# against a floor program that only ticks and queries: CPU time and peak memory in
-# build/bench/cpu.json. A missed goal fails only a full-length run.
+# Then lumora.exe under Wine for BENCH_CPU_SECONDS (default 60) with sixteen lamps at 30 ms and
+# again with no lamps (Class=256), against a floor program that only ticks and queries: CPU time
+# and peak memory in build/bench/cpu.json; without lamps lumora.exe may spend at most a tenth of
+# the floor's CPU time. A missed goal fails only a full-length run.
 bench: deps
 	@cmake --preset bench >/dev/null
 	@cmake --build --preset bench
