@@ -100,34 +100,12 @@ TEST(UpdateTick, SamplesShownLampsInDeviceOrderBetweenTheOutputsAndEndsEarlyWith
     }
 }
 
-// A device set whose lamps are all hidden, counting what the tick asks of it.
-class HiddenLampsTick final : public TickLamps, public TickOutputs {
-public:
-    int snapshots = 0;
-    int begun = 0;
-    int added = 0;
-    int ended = 0;
-
-    bool RefreshSnapshot() override {
-        ++snapshots;
-        return true;
-    }
-    size_t Count() override { return 3; }
-    bool IsShown(size_t) override { return false; }
-    __performance_data* Sampler(size_t) override { return nullptr; }
-    ActivityState Update(size_t) override { return 7; }
-    void BeginTick() override { ++begun; }
-    void AddActivity(ActivityState) override { ++added; }
-    void EndTick() override { ++ended; }
-};
-
+// With nothing on screen the snapshot would be read for nobody: the tick's one real cost.
 TEST(UpdateTick, TakesNoSnapshotWhileNoLampIsShownAndLeavesTheOutputsIdle) {
-    HiddenLampsTick tick;
+    Journal journal;
+    JournalTick tick(journal, true, {{"hidden0", false, true, true, 7}, {"hidden1", false, true, true, 7}});
     EXPECT_TRUE(RunUpdateTick(tick, &tick));
-    EXPECT_EQ(tick.snapshots, 0);
-    EXPECT_EQ(tick.begun, 1);
-    EXPECT_EQ(tick.added, 0);
-    EXPECT_EQ(tick.ended, 1);
+    EXPECT_EQ(journal, (Journal{"outputs begin", "outputs end"}));
 }
 
 TEST(TrimSchedule, TrimsOnceAboutEveryTenSecondsOfTicksWhateverTheInterval) {
