@@ -1,6 +1,8 @@
 """The lamps of the running lumora.exe under Wine: where they stand, how they are made, and the
 colours they show while the scenario's disks read, write, do both or rest."""
 import ctypes
+import json
+import os
 import time
 import unittest
 
@@ -10,6 +12,7 @@ from harness import counters, disks, screen, settings_path, wait_colours  # noqa
 IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the default colours as RRGGBB
 TOPMOST_TOOLWINDOW, LAYERED = 0x88, 0x80000
 DRAG_HINT = "Press <Shift> to move all indicators.\nPress <Ctrl> to snap to grid."
+HOLDER, WM_CLOSE = "LumoraProbeForeground", 0x10  # the class of probe's hold-foreground window
 
 
 def lamps(session):
@@ -188,7 +191,7 @@ class Lamps(unittest.TestCase):
                     self.assertLess(rate, 50, "context switches a second of lumora.exe without lamps")
                 self.assertEqual(session.quit_lumora(process), 0)
 
-    def test_tooltips_a_burst_of_device_changes_and_a_window_laid_over_the_lamps(self):
+    def test_tooltips_a_burst_of_device_changes_and_lamps_raised_over_a_window_without_taking_the_keyboard(self):
         with harness.Session("lamps-mode-1") as session:
             process = session.launch(lamp_settings(1), "/s")
             self.assertEqual(lamp_places(session), [(2, 2), (20, 2)])
@@ -227,12 +230,22 @@ class Lamps(unittest.TestCase):
             self.assertGreaterEqual(len(flash), 5, f"the flash shows changing colours: {seen}")
             self.assertNotIn(IDLE, flash, f"the flash does not pause in the idle colour: {seen}")
 
+            # The user types in another program's window while the lamps are raised over the cover.
+            holder = session.start(harness.PROBE_EXE, "hold-foreground", "60000")
+            held = os.path.join(session.folder, f"{session.launches:03d}-probe.exe.out")
+            harness.wait_until(lambda: os.path.getsize(held), 20, what="another program's window in the foreground")
             with XDisplay(session) as display:
                 display.cover(60, 30)
                 wait_colours(session, {(50, 25): XDisplay.YELLOW}, "the cover on screen")
                 # The lamps are put back on top every 10 s; the deadline leaves room for a slow tick.
                 wait_colours(session, {(10, 8): IDLE, (28, 8): IDLE, (50, 25): XDisplay.YELLOW},
                              "lamps over the cover")
+            session.probe("post", HOLDER, str(WM_CLOSE), "0", "0")
+            self.assertEqual(holder.wait(15), 0)
+            with open(held) as f:
+                self.assertEqual(json.loads(f.read().splitlines()[-1]),
+                                 {"deactivated": False, "lostTo": None, "foregroundAtEnd": True},
+                                 "the other program keeps the keyboard while the lamps are raised")
             # A lamp's menu stays open through the next pass: a user may take their time.
             session.probe("click", "10", "8", "right")
             harness.wait_until(lambda: harness.visible_menus(session), 10, what="the lamp's menu")

@@ -12,6 +12,10 @@
 //   pixel X Y                       screen colour at (X, Y) as RRGGBB
 //   wait-key VK MS                  waits until GetAsyncKeyState says the virtual key is down
 //   watch-scroll-lock MS            for MS, prints "on" or "off" at start and at each change of ScrollLock
+//   hold-foreground MS              shows a window of class LumoraProbeForeground and makes it the foreground;
+//                                   once it is, prints {"holding": true}; until WM_CLOSE or MS, pumps its
+//                                   messages; then prints whether it was deactivated, which class took the
+//                                   foreground first (or null) and whether it had the foreground at the end
 //   click X Y [left|right|double]   moves the mouse there and clicks
 //   drag X1 Y1 X2 Y2 [ctrl|shift]   presses the left button at 1, moves to 2, releases
 //   post CLASS MSG WPARAM LPARAM    PostMessageW to the first window of CLASS
@@ -294,6 +298,65 @@ int WatchScrollLock(long durationMs) {
     return 0;
 }
 
+constexpr wchar_t kHolderClass[] = L"LumoraProbeForeground";
+bool g_holderCloseAsked = false;
+bool g_holderDeactivated = false;
+
+LRESULT CALLBACK HolderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        g_holderCloseAsked = true;
+        return 0;
+    }
+    if (message == WM_ACTIVATE && LOWORD(wParam) == WA_INACTIVE) g_holderDeactivated = true;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void PumpMessages() {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+}
+
+// Another program's window, in which the user types while the program under test runs: a
+// deactivation may be brief, so the messages are watched as well as the foreground.
+int HoldForeground(long timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = HolderProc;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kHolderClass;
+    if (!::RegisterClassW(&windowClass)) return Fail("cannot register the window class");
+    // Clear of the lamps and the tray in the top-left corner, whose pixels the tests read.
+    HWND window = ::CreateWindowExW(0, kHolderClass, L"probe holds the foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                    200, 200, 200, 120, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!window) return Fail("cannot create the window");
+    ::SetForegroundWindow(window);
+    while (::GetForegroundWindow() != window) {
+        if (::GetTickCount64() >= deadline) return Fail("the window never became the foreground");
+        PumpMessages();
+        ::Sleep(10);
+    }
+    g_holderDeactivated = false;  // only a loss after the window held the foreground counts
+    PrintLine("{\"holding\": true}");
+    std::string lostTo;
+    while (!g_holderCloseAsked && ::GetTickCount64() < deadline) {
+        PumpMessages();
+        HWND foreground = ::GetForegroundWindow();
+        if (foreground != window && lostTo.empty()) {
+            wchar_t className[256] = L"(none)";
+            if (foreground) ::GetClassNameW(foreground, className, 256);
+            lostTo = Utf8(className);
+        }
+        ::Sleep(10);
+    }
+    const bool atEnd = ::GetForegroundWindow() == window;
+    const bool deactivated = g_holderDeactivated;  // before its own end deactivates the window
+    ::DestroyWindow(window);
+    PrintLine(std::string("{\"deactivated\": ") + (deactivated ? "true" : "false") +
+              ", \"lostTo\": " + (lostTo.empty() ? "null" : JsonString(lostTo)) +
+              ", \"foregroundAtEnd\": " + (atEnd ? "true" : "false") + "}");
+    return 0;
+}
+
 void SendMouse(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -492,6 +555,7 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"pixel" && argc >= 4) return Pixel(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
     if (command == L"wait-key" && argc >= 4) return WaitKey(static_cast<int>(Number(argv[2])), Number(argv[3]));
     if (command == L"watch-scroll-lock" && argc >= 3) return WatchScrollLock(Number(argv[2]));
+    if (command == L"hold-foreground" && argc >= 3) return HoldForeground(Number(argv[2]));
     if (command == L"click" && argc >= 4) {
         return Click(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])), arg(4));
     }
