@@ -130,34 +130,42 @@ class Lamps(unittest.TestCase):
                     activity.set((reads, writes))
                     wait_colours(session, colours, what)
 
-            def drag(start, by, key=None):
+            def stored_places():
+                stored = harness.stored_settings(session)
+                return [tuple(stored.get(name, {}).get(key) for key in "xy")
+                        for name in ("Physical Drive 0", "Physical Drive 1", "All-In-One")]
+
+            def drag(start, by, places, what, key=None):
+                """Drags and waits for the lamps of drive 0, drive 1 and All-In-One at these places,
+                on screen and then in settings.ini, so that no save is due when the next drag begins."""
                 # Pressed one pixel inside the lamp's top-left corner, so that every step of the
                 # drag stays inside the lamp that follows the pointer.
                 x, y = start[0] + 1, start[1] + 1
                 with XDisplay(session) as display:
                     display.drag((x, y), (x + by[0], y + by[1]), key)
+                harness.wait_until(lambda: lamp_places(session) == sorted(places), 10,
+                                   what=f"{what} ({lamp_places(session)})")
+                saved = [(str(x), str(y)) for x, y in places]
+                harness.wait_until(lambda: stored_places() == saved, 10, what=f"{what}, saved")
+                return saved
 
-            def wait_places(places, what):
-                harness.wait_until(lambda: lamp_places(session) == places, 10, what=f"{what} ({lamp_places(session)})")
-
-            drag((20, 2), (13, 20))
-            wait_places([(2, 2), (33, 22), (38, 2)], "drive 1 moved alone")
+            drag((20, 2), (13, 20), [(2, 2), (33, 22), (38, 2)], "drive 1 moved alone")
             # With Ctrl, 13 pixels make one step of 8.
-            drag((33, 22), (13, 0), XDisplay.CONTROL)
-            wait_places([(2, 2), (38, 2), (41, 22)], "a step of 8")
-            drag((2, 2), (6, 4), XDisplay.SHIFT)
-            wait_places([(8, 6), (44, 6), (47, 26)], "all lamps moved together")
-            expected = {"Physical Drive 0": ("8", "6"), "Physical Drive 1": ("47", "26"), "All-In-One": ("44", "6")}
+            drag((33, 22), (13, 0), [(2, 2), (41, 22), (38, 2)], "a step of 8", XDisplay.CONTROL)
+            saved = drag((2, 2), (6, 4), [(8, 6), (47, 26), (44, 6)], "all lamps moved together", XDisplay.SHIFT)
 
-            def saved():
-                stored = harness.stored_settings(session)
-                return {name: tuple(stored.get(name, {}).get(key) for key in "xy") for name in expected} == expected
-            harness.wait_until(saved, 10, what="the positions saved after the drags")
+            def file_state():
+                with open(settings_path(session), "rb") as f:
+                    return f.read(), os.fstat(f.fileno()).st_mtime_ns
+            # Saved once: a save that came round again would rewrite the file every second.
+            rested = file_state()
+            time.sleep(2.5)
+            self.assertEqual(file_state(), rested, "settings.ini untouched after the drag's save")
             # "Exit Lumora" is the second item of the lamp's menu.
             session.probe("click", "12", "10", "right")
             harness.choose_menu_item(session, 1)
             self.assertEqual(process.wait(15), 0)
-            self.assertTrue(saved())
+            self.assertEqual(stored_places(), saved)
 
             process = session.launch(lamp_settings(2, Opacity=200, ShowIndicatorLabel="Yes"), "/s")
             # Volume C: alone, at its place after drives 0 and 1 and the All-In-One entry; see-through.
