@@ -1,10 +1,10 @@
 """The options window of the running lumora.exe under Wine: when it opens, the frame around its
-tabbed pages, the About box, the ways to close it, none of which stops the program, and the ways
-to ask for it: a second start, the tray icon's clicks and menu, a lamp's double click and menu.
-Each makes the window when there is none and brings back an open one (minimized here, since
-there is no window manager to stack windows) as it was, without making another. Without a
-window manager Wine draws no caption either: the close box's command is sent as the system menu
-sends it, and everything else is clicked or typed."""
+tabbed pages, the About box, the ways to close it (a device change among them), none of which
+stops the program, and the ways to ask for it: a second start, the tray icon's clicks and menu, a
+lamp's double click and menu. Each makes the window when there is none and brings back an open
+one (minimized here, since there is no window manager to stack windows) as it was, without making
+another. Without a window manager Wine draws no caption either: the close box's command is sent
+as the system menu sends it, and everything else is clicked or typed."""
 import unittest
 
 import harness
@@ -22,6 +22,7 @@ PAGE_MARKS = {"General": "Where are my indicators?", "Appearance": "Default", "S
 TAB_LABELS = {"General": (30, 10), "Appearance": (97, 10), "Summary": (172, 10)}
 VERSION_LINE, IDC_VERSION = "Lumora Indicator version 1.104 ", 1030
 WM_SYSCOMMAND, SC_CLOSE, SC_MINIMIZE, WS_MINIMIZE = 0x0112, 0xF060, 0xF020, 0x20000000
+WM_DEVICECHANGE, DBT_DEVNODES_CHANGED = 0x219, 7
 ALT, SHIFT, SLASH = 0xFFE9, 0xFFE1, 0x2F  # keysyms Alt_L, Shift_L, slash
 # The centre of the first icon in Wine's standalone tray, which a restored options window covers.
 TRAY_ICON = ("13", "32")
@@ -193,6 +194,18 @@ class OptionsWindow(unittest.TestCase):
                     self.assertEqual(page(session)[0], "General")
                     system_command(session, SC_CLOSE)
                     self.wait_gone(session)
+
+            # The General page lists the devices that a device change replaces: the window goes first.
+            # Last: the lamps made anew flash for ten seconds, and the clicks above meet lamps at rest.
+            def lamp_windows():
+                return {window["hwnd"] for window in session.probe_json("windows", "LUMORAIndicator")}
+            self.second_instance(session)
+            frame(session)
+            before = lamp_windows()
+            session.probe("post", "Worker", str(WM_DEVICECHANGE), str(DBT_DEVNODES_CHANGED), "0")
+            self.wait_gone(session)
+            harness.wait_until(lambda: lamps(session) == shown_lamps and not lamp_windows() & before, 10,
+                               what="the lamps made anew")
             self.assertEqual(session.quit_lumora(process), 0)
 
 
