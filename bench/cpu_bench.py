@@ -183,12 +183,11 @@ def start_lumora(session, settings):
 
 def start_floor(session, settings):
     process = session.start(FLOOR_EXE, settings["Appearance"]["Frequency"])
-    output = os.path.join(session.folder, f"{session.launches:03d}-{os.path.basename(FLOOR_EXE)}.out")
 
     def ticking():
         if process.poll() is not None:
             raise RuntimeError(f"the floor program ended with {process.returncode}")
-        with open(output) as f:
+        with open(process.out) as f:
             return f.read().strip()
     said = harness.wait_until(ticking, 60, what="the floor program's first tick")
     if said != "ticking":

@@ -270,17 +270,23 @@ class Session:
         except Exception as error:  # the screenshot must never hide the test's own failure
             print(f"no screenshot: {error}", file=sys.stderr)
 
-    def _output_files(self, exe):
+    def _output_stem(self, exe):
         """Each launch keeps its output in the test's folder, for the post-mortem."""
         self.launches += 1
-        stem = os.path.join(self.folder, f"{self.launches:03d}-{os.path.basename(exe)}")
+        return os.path.join(self.folder, f"{self.launches:03d}-{os.path.basename(exe)}")
+
+    def _output_files(self, exe):
+        stem = self._output_stem(exe)
         return open(stem + ".out", "w+"), open(stem + ".err", "w+")
 
     def start(self, exe, *args):
-        out, err = self._output_files(exe)
-        with out, err:
+        """Starts a program and returns its process, whose `out` and `err` name the files its
+        standard output and error go to."""
+        stem = self._output_stem(exe)
+        with open(stem + ".out", "w+") as out, open(stem + ".err", "w+") as err:
             process = subprocess.Popen([wine_binary(), exe, *args], env=self.env, stdout=out, stderr=err,
                                        stdin=subprocess.DEVNULL)
+        process.out, process.err = stem + ".out", stem + ".err"
         self.processes.append(process)
         return process
 

@@ -25,14 +25,13 @@ class Exit(unittest.TestCase):
         session.write_scenario(harness.disks())
         session.write_settings(harness.settings_ini(ShowTrayIcon="Yes"))
         process = session.start(EXIT_CHECK_EXE, *args)
-        output = os.path.join(session.folder, f"{session.launches:03d}-exit_check.exe")
         session.wait_started()
         # Under Wine a lamp's menu does not open while the lamps flash at start-up.
         harness.wait_until(lambda: session.probe("pixel", *DRIVE1_IDLE).strip() == IDLE, 20, what="the flash over")
         session.probe("click", *icon, "right")
         harness.choose_menu_item(session, 1)  # "Exit Lumora"
         code = process.wait(20)
-        with open(output + ".err") as err, open(output + ".out") as out:
+        with open(process.err) as err, open(process.out) as out:
             self.assertEqual(code, 0, err.read())
             return json.loads(out.read())
 

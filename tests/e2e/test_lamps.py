@@ -240,8 +240,8 @@ class Lamps(unittest.TestCase):
 
             # The user types in another program's window while the lamps are raised over the cover.
             holder = session.start(harness.PROBE_EXE, "hold-foreground", "60000")
-            held = os.path.join(session.folder, f"{session.launches:03d}-probe.exe.out")
-            harness.wait_until(lambda: os.path.getsize(held), 20, what="another program's window in the foreground")
+            harness.wait_until(lambda: os.path.getsize(holder.out), 20,
+                               what="another program's window in the foreground")
             with XDisplay(session) as display:
                 display.cover(60, 30)
                 wait_colours(session, {(50, 25): XDisplay.YELLOW}, "the cover on screen")
@@ -250,7 +250,7 @@ class Lamps(unittest.TestCase):
                              "lamps over the cover")
             session.probe("post", HOLDER, str(WM_CLOSE), "0", "0")
             self.assertEqual(holder.wait(15), 0)
-            with open(held) as f:
+            with open(holder.out) as f:
                 self.assertEqual(json.loads(f.read().splitlines()[-1]),
                                  {"deactivated": False, "lostTo": None, "foregroundAtEnd": True},
                                  "the other program keeps the keyboard while the lamps are raised")

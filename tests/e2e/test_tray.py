@@ -40,8 +40,7 @@ class ScrollLockWatch:
     """probe's account of the ScrollLock state as another process sees it, one line a change."""
 
     def __init__(self, session):
-        session.start(harness.PROBE_EXE, "watch-scroll-lock", "120000")
-        self.path = os.path.join(session.folder, f"{session.launches:03d}-probe.exe.out")
+        self.path = session.start(harness.PROBE_EXE, "watch-scroll-lock", "120000").out
         self.seen = 0
 
     def lines(self):
