@@ -44,7 +44,7 @@ os.environ.setdefault("LUMORA_WINDOWS_BUILD", os.path.join(SOURCE, "build", "win
 os.environ.setdefault("LUMORA_E2E_WORK", os.path.join(SOURCE, "build", "bench", "e2e"))
 os.environ.setdefault("PYTHONDONTWRITEBYTECODE", "1")
 sys.dont_write_bytecode = True
-sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+sys.path.insert(0, os.path.join(SOURCE, "tools", "wine"))
 
 import harness  # noqa: E402
 from harness import counters  # noqa: E402

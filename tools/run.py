@@ -10,7 +10,7 @@ import signal
 import subprocess
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "wine"))
 import harness  # noqa: E402
 
 
@@ -39,7 +39,7 @@ def main():
         xvfb = harness.Xvfb()
         display = xvfb.display
         print(f"No DISPLAY: started Xvfb on {display}. To take a screenshot of it:\n"
-              f"  python3 tests/e2e/harness.py screenshot {prefix} {display} shot.png")
+              f"  python3 tools/wine/harness.py screenshot {prefix} {display} shot.png")
     env = harness.base_env(prefix, display)
     harness.start_wineserver(env)
     # Its own session, so that Ctrl+C reaches only this script, which then asks the program to

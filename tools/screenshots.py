@@ -20,15 +20,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.abspath(os.path.join(HERE, ".."))
 DOCS = os.path.join(SOURCE, "docs")
 os.environ.setdefault("LUMORA_E2E_WORK", os.path.join(SOURCE, "build", "screenshots"))
-sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+sys.path.insert(0, os.path.join(HERE, "wine"))
 import harness  # noqa: E402
 from perfdata import scenario_text  # noqa: E402
-from test_lamps import IDLE, READ, WRITE, XDisplay, counters, screen, settings_path  # noqa: E402
+from harness import IDLE, READ, TRAY_ACTIVE, TRAY_IDLE, WRITE, counters, screen, settings_path  # noqa: E402
+from x11 import XDisplay  # noqa: E402
 
 # Windows 2000's desktop colour, behind the lamps instead of the bare X display's black.
 DESKTOP = "3A6EA5"
-TRAY, TRAY_ICON = "__winex11_standalone_tray", "__winex11_tray_icon"
-TRAY_IDLE, TRAY_ACTIVE = "184020", "30E040"
 # What the drives do, as (read, write) queue growth per step: the split of the fourth lies at
 # row 9 of 12, and the All-In-One lamp's, summing 4 reading to 2 writing, at row 8.
 RESTING = [(0, 0)] * 4
@@ -145,9 +144,7 @@ def quit_lumora(session, process):
 
 def tray_icon(session):
     """The rectangle of the program's icon (the only one) in Wine's tray window."""
-    if not any(w["visible"] for w in session.probe_json("windows", TRAY)):
-        return None
-    icons = [w["rect"] for w in session.probe_json("children", TRAY) if w["class"] == TRAY_ICON and w["visible"]]
+    icons = [rect for rect, visible in harness.tray_icons(session) if visible]
     return icons[0] if icons else None
 
 

@@ -7,9 +7,9 @@ import time
 import unittest
 
 import harness
-from test_lamps import LAYERED, TOPMOST_TOOLWINDOW, XDisplay, lamps
-from test_options import DIALOG, FRAME, centre, controls, frame, show_tab
-from test_tray import tray_icons
+from common import LAYERED, TOPMOST_TOOLWINDOW, lamps, settings_ini, stored_settings, tray_icons, wait_colours
+from options_page import DIALOG, FRAME, centre, controls, frame, show_tab
+from x11 import XDisplay
 
 IDC_OPACITY, IDC_INTERVAL, IDC_OPACITY_TEXT, IDC_INTERVAL_TEXT = 1012, 1015, 1029, 1031
 TRACKBAR, SWATCH_STYLE, WS_DISABLED = "msctls_trackbar32", 0x5000110D, 0x08000000
@@ -35,7 +35,7 @@ def typed(display, text):
 
 class AppearancePage(unittest.TestCase):
     def open_page(self, session, **settings):
-        process = session.launch(harness.settings_ini(ShowIndicatorLabel="No", **settings))
+        process = session.launch(settings_ini(ShowIndicatorLabel="No", **settings))
         frame(session)
         show_tab(session, "Appearance")
         return process
@@ -59,7 +59,7 @@ class AppearancePage(unittest.TestCase):
     def close_page(self, session):
         self.click(session, "Close")
         harness.wait_until(lambda: not session.probe_json("windows", FRAME), 10, what="the options window gone")
-        return harness.stored_settings(session)
+        return stored_settings(session)
 
     def test_sliders_colours_boxes_and_default_change_the_lamps_the_tray_and_the_file(self):
         with harness.Session("appearance") as session, XDisplay(session) as display:
@@ -114,7 +114,7 @@ class AppearancePage(unittest.TestCase):
         self.assertEqual(lamps(session), [((2, 2, 18, 14), TOPMOST_TOOLWINDOW, True),
                                           ((20, 2, 36, 14), TOPMOST_TOOLWINDOW, True)])
         # Written at once, without waiting for the page to close.
-        stored = harness.stored_settings(session)
+        stored = stored_settings(session)
         self.assertEqual([stored[section][key] for section, key in [
             ("Appearance", "Frequency"), ("Appearance", "Opacity"), ("Appearance", "ColorOff"),
             ("Physical Drive 0", "x"), ("Physical Drive 0", "y"), ("Physical Drive 1", "x")]],
@@ -123,7 +123,7 @@ class AppearancePage(unittest.TestCase):
     def a_colour_chosen_in_the_dialog_paints_swatch_and_lamps_and_a_cancelled_one_nothing(self, session, display):
         # The read, write and idle swatches, top to bottom.
         idle = tuple(map(int, centre(controls(session, style=SWATCH_STYLE)[2]["rect"])))
-        harness.wait_colours(session, {idle: "0000FF", DRIVE0: "0000FF"}, "the idle colour on swatch and lamp")
+        wait_colours(session, {idle: "0000FF", DRIVE0: "0000FF"}, "the idle colour on swatch and lamp")
 
         def choose(open_dialog, edit, value, button, preview):
             open_dialog()
@@ -137,16 +137,16 @@ class AppearancePage(unittest.TestCase):
             typed(display, value)
             # The dialog's own sample of the new colour: the typed value has arrived.
             sample = max((c["rect"] for c in dialog if c["style"] == SAMPLE_STYLE), key=lambda r: r[1])
-            harness.wait_colours(session, {(sample[0] + 8, (sample[1] + sample[3]) // 2): preview},
+            wait_colours(session, {(sample[0] + 8, (sample[1] + sample[3]) // 2): preview},
                                  f"the dialog's sample in {preview}")
             session.probe("click", *centre([c["rect"] for c in dialog if c["title"] == button][0]))
             harness.wait_until(lambda: not session.probe_json("windows", DIALOG), 10, what="the dialog closed")
 
         # A click on the swatch opens the same dialog as its "Change" button.
         choose(lambda: session.probe("click", *map(str, idle)), 0, "128", "OK", "8000FF")
-        harness.wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the chosen colour on swatch and lamp")
+        wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the chosen colour on swatch and lamp")
         choose(lambda: self.click(session, "Change", 2), 1, "255", "Cancel", "80FFFF")
-        harness.wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the colour kept after Cancel")
+        wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the colour kept after Cancel")
 
     def the_opacity_slider_makes_every_lamp_see_through(self, session, display):
         places = [rect for rect, _, _ in lamps(session)]

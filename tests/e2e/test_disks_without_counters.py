@@ -7,18 +7,17 @@ import unittest
 import harness
 from harness import counters, disks
 from perfdata import scenario_text
-from test_options import FRAME, frame, show_tab
+from common import IDC_STATISTICS, LAMP, PERFDISK_KEY, settings_ini, stored_settings
+from options_page import FRAME, frame, show_tab
 
-PERFDISK_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\PerfDisk\Performance"
-SETTINGS = harness.settings_ini(Class=7)
-IDC_STATISTICS = 1016
+SETTINGS = settings_ini(Class=7)
 SWITCHED_OFF = "the disk counters are switched off. Run \"lodctr /e:PerfDisk\" as administrator to switch them on."
 BROKEN = "the disk counters are missing or broken. Run \"lodctr /r\" as administrator to rebuild them."
 FROM_SYSTEM = ["Physical Drive 0", "All-In-One", "C:\\ - ", "Z:\\ - "]
 
 
 def lamp_count(session):
-    return len([w for w in session.probe_json("windows", "LUMORAIndicator") if w["visible"]])
+    return len([w for w in session.probe_json("windows", LAMP) if w["visible"]])
 
 
 class DisksWithoutCounters(unittest.TestCase):
@@ -36,7 +35,7 @@ class DisksWithoutCounters(unittest.TestCase):
 
     def quit_and_check_sections(self, session, process, names):
         self.assertEqual(session.quit_lumora(process), 0)
-        self.assertEqual([name for name in harness.stored_settings(session)
+        self.assertEqual([name for name in stored_settings(session)
                           if name not in ("General", "Appearance")], names)
 
     def test_failing_incomplete_or_switched_off_counters_leave_no_disk_without_its_lamp(self):

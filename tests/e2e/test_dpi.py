@@ -2,17 +2,15 @@
 lamps' size, start places, colours and label, a lamp told of a new DPI, and the options window,
 whose texts are measured against their controls on every page."""
 import json
-import os
 import unittest
 
 import harness
-from harness import disks, screen, settings_ini, wait_colours
-from test_options import DIALOG, FRAME, TAB_LABELS, TABS, controls, page
-
-IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the default colours as RRGGBB
+from common import IDLE, LAMP, READ, WRITE, lamp_rects, screen, settings_ini, test_tool, wait_colours, whitish
+from harness import disks
+from options_page import DIALOG, FRAME, controls, page, show_tab
 LAMP_SIZES = {96: (16, 12), 144: (24, 18), 192: (32, 24)}
 WM_DPICHANGED = 0x02E0
-TEXT_FIT_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "text_fit.exe")
+TEXT_FIT_EXE = test_tool("text_fit")
 
 
 def set_dpi(session, dpi):
@@ -30,28 +28,11 @@ def tell_dpi(session, window_class, dpi):
     session.probe("post", window_class, str(WM_DPICHANGED), str(dpi << 16 | dpi), "0")
 
 
-def lamp_rects(session):
-    return sorted(tuple(window["rect"]) for window in session.probe_json("windows", "LUMORAIndicator"))
-
-
-def whitish(rgb):
-    # Wine smooths the glyphs: white blended over the idle blue keeps red equal to green.
-    return rgb[0] == rgb[1] >= 0xE0 and rgb[2] >= rgb[0]
-
-
 def label_height(session, rect):
     """How many rows of the lamp the white label's glyphs span."""
     pixel = screen(session)
     rows = [y for y in range(rect[1], rect[3]) for x in range(rect[0], rect[2]) if whitish(bytes.fromhex(pixel(x, y)))]
     return max(rows) - min(rows) + 1 if rows else 0
-
-
-def show_tab(session, name, dpi):
-    """Clicks the tab's label, which lies as far into the tab control as at 96 DPI, grown."""
-    tabs = controls(session, **{"class": TABS})[0]["rect"]
-    x, y = (value * dpi // 96 for value in TAB_LABELS[name])
-    session.probe("click", str(tabs[0] + x), str(tabs[1] + y))
-    harness.wait_until(lambda: page(session)[0] == name, 10, what=f"the {name} page at {dpi} DPI")
 
 
 def texts(session):
@@ -94,7 +75,7 @@ class HighDpi(unittest.TestCase):
                                  f"read above write, split at {split - 2} of {height}, at {dpi} DPI")
                 if dpi == 96:
                     # Told of 192 DPI, one lamp doubles in place, its label with it; the other stays.
-                    tell_dpi(session, "LUMORAIndicator", 192)
+                    tell_dpi(session, LAMP, 192)
                     grown = harness.wait_until(
                         lambda: [rect for rect in lamp_rects(session) if rect[2] - rect[0] == 32], 10,
                         what="a lamp grown for 192 DPI")[0]

@@ -6,9 +6,8 @@ import unittest
 import harness
 from harness import counters
 from perfdata import scenario_text
-from test_lamps import lamp_places
-from test_options import centre, controls, frame
-from test_settings import quoted_command, run_value
+from common import lamp_places, quoted_command, run_value, settings_ini, stored_settings
+from options_page import centre, controls, frame
 
 # Two drives and two volumes that the prefix does not have, so that the volumes keep their bare
 # names. Lamps start at x = 2 + 18 x place in the set: drive 0, drive 1, All-In-One, M:, N:.
@@ -32,7 +31,7 @@ ITEM_HEIGHT, SELECTED, UNSELECTED = 13, "3096FA", "FFFFFF"
 
 class GeneralPage(unittest.TestCase):
     def start(self, session, mode):
-        settings = harness.settings_ini(Class=mode, StartWithWindows=1, ColorOff=65535, Frequency=1000, extra=PLACES)
+        settings = settings_ini(Class=mode, StartWithWindows=1, ColorOff=65535, Frequency=1000, extra=PLACES)
         process = session.launch(settings, scenario=SCENARIO)
         frame(session)
         return process
@@ -104,7 +103,7 @@ class GeneralPage(unittest.TestCase):
                                what="the flash over at the new interval")
 
             self.assertEqual(session.quit_lumora(process), 0)
-            stored = harness.stored_settings(session)
+            stored = stored_settings(session)
             self.assertEqual([stored[section][key] for section, key in [
                 ("General", "Class"), ("General", "StartWithWindows"), ("Appearance", "Frequency"),
                 ("Appearance", "ColorOff"), ("Physical Drive 0", "x"), ("Physical Drive 0", "y")]],
@@ -120,7 +119,7 @@ class GeneralPage(unittest.TestCase):
             click_item(controls(session, **{"class": "ListBox"})[0]["rect"], 1)
             self.wait_lamps(session, [DRIVE0, DRIVE1], "drives after a name is chosen")
             self.assertEqual(session.quit_lumora(process), 0)
-            self.assertEqual(harness.stored_settings(session)["General"]["Class"], "1", "a kind, not a kind and 'none'")
+            self.assertEqual(stored_settings(session)["General"]["Class"], "1", "a kind, not a kind and 'none'")
 
 
 if __name__ == "__main__":

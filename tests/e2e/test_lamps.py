@@ -1,114 +1,21 @@
 """The lamps of the running lumora.exe under Wine: where they stand, how they are made, and the
 colours they show while the scenario's disks read, write, do both or rest."""
-import ctypes
 import json
 import os
 import time
 import unittest
 
 import harness
-from harness import counters, disks, screen, settings_path, wait_colours  # noqa: F401 (imported from here too)
-
-IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the default colours as RRGGBB
-TOPMOST_TOOLWINDOW, LAYERED = 0x88, 0x80000
+from common import (IDLE, LAYERED, READ, TOPMOST_TOOLWINDOW, WRITE, choose_menu_item, lamp_places, lamps, screen,
+                    settings_ini, settings_path, stored_settings, visible_menus, wait_colours)
+from harness import disks
+from x11 import XDisplay
 DRAG_HINT = "Press <Shift> to move all indicators.\nPress <Ctrl> to snap to grid."
 HOLDER, WM_CLOSE = "LumoraProbeForeground", 0x10  # the class of probe's hold-foreground window
 
 
-def lamps(session):
-    found = session.probe_json("windows", "LUMORAIndicator")
-    return sorted((tuple(w["rect"]), w["exstyle"], w["visible"]) for w in found)
-
-
-def lamp_places(session):
-    return sorted(tuple(w["rect"][:2]) for w in session.probe_json("windows", "LUMORAIndicator"))
-
-
 def lamp_settings(mode, **values):
-    return harness.settings_ini(**{"Class": mode, "ShowIndicatorLabel": "No", **values})
-
-
-class XAttributes(ctypes.Structure):
-    _fields_ = [(name, ctypes.c_ulong) for name in ("background_pixmap", "background_pixel", "border_pixmap",
-                                                     "border_pixel")] + [
-        ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int),
-        ("backing_planes", ctypes.c_ulong), ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
-        ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long), ("override_redirect", ctypes.c_int),
-        ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
-
-
-class XDisplay:
-    """The session's X display as a user's hands and another program see it. Keys and pointer go
-    through XTEST: Wine does not show keys that another Windows process injects in the state
-    that GetAsyncKeyState reads, and only events of one queue keep their order."""
-    CONTROL, SHIFT = 0xFFE3, 0xFFE1  # keysyms Control_L and Shift_L
-    VIRTUAL_KEYS = {CONTROL: 0x11, SHIFT: 0x10}
-    YELLOW = "FFFF00"
-
-    def __init__(self, session):
-        self.x11, self.xtest = x11, xtest = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXtst.so.6")
-        pointer, ulong, uint, sint = ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_int
-        x11.XOpenDisplay.restype, x11.XOpenDisplay.argtypes = pointer, [ctypes.c_char_p]
-        x11.XDefaultRootWindow.restype, x11.XDefaultRootWindow.argtypes = ulong, [pointer]
-        x11.XCreateSimpleWindow.restype = ulong
-        x11.XCreateSimpleWindow.argtypes = [pointer, ulong, sint, sint, uint, uint, uint, ulong, ulong]
-        x11.XChangeWindowAttributes.argtypes = [pointer, ulong, ulong, ctypes.POINTER(XAttributes)]
-        x11.XMapRaised.argtypes = [pointer, ulong]
-        x11.XKeysymToKeycode.argtypes = [pointer, ulong]
-        x11.XFlush.argtypes = x11.XCloseDisplay.argtypes = [pointer]
-        xtest.XTestFakeKeyEvent.argtypes = [pointer, uint, sint, ulong]
-        xtest.XTestFakeMotionEvent.argtypes = [pointer, sint, sint, sint, ulong]
-        xtest.XTestFakeButtonEvent.argtypes = [pointer, uint, sint, ulong]
-        self.session = session
-        self.display = x11.XOpenDisplay(session.xvfb.display.encode())
-        if not self.display:
-            raise AssertionError("cannot open the session's display")
-
-    def __enter__(self):
-        return self
-
-    def __exit__(self, *_):
-        self.x11.XCloseDisplay(self.display)  # also takes away the cover
-
-    def key(self, keysym, down):
-        self.xtest.XTestFakeKeyEvent(self.display, self.x11.XKeysymToKeycode(self.display, keysym), int(down), 0)
-        self.x11.XFlush(self.display)
-
-    def move_pointer(self, points):
-        for x, y in points:
-            self.xtest.XTestFakeMotionEvent(self.display, -1, x, y, 0)
-            self.x11.XFlush(self.display)
-            time.sleep(0.05)
-
-    def left_button(self, down):
-        self.xtest.XTestFakeButtonEvent(self.display, 1, int(down), 0)
-        self.x11.XFlush(self.display)
-
-    def drag(self, start, end, key=None):
-        """Presses the left button at start, moves to end in steps as a hand would, releases.
-        The key goes down with the pointer already on the lamp: with no window manager the X
-        server gives a key to the window under the pointer, and only the lamp's own process
-        tells Wine that the key is down, in its own time."""
-        self.move_pointer([start])
-        if key:
-            self.key(key, True)
-            self.session.probe("wait-key", str(self.VIRTUAL_KEYS[key]), "10000")
-        self.left_button(True)
-        self.move_pointer([(start[0] + (end[0] - start[0]) * step // 8, start[1] + (end[1] - start[1]) * step // 8)
-                           for step in range(1, 9)])
-        self.left_button(False)
-        if key:
-            self.key(key, False)
-
-    def cover(self, width, height):
-        """Raises another program's window over the top-left corner: a plain yellow X window,
-        which stays above every window that does not raise itself again."""
-        window = self.x11.XCreateSimpleWindow(self.display, self.x11.XDefaultRootWindow(self.display), 0, 0, width,
-                                              height, 0, 0, int(self.YELLOW, 16))
-        attributes = XAttributes(override_redirect=1)
-        self.x11.XChangeWindowAttributes(self.display, window, 1 << 9, ctypes.byref(attributes))  # CWOverrideRedirect
-        self.x11.XMapRaised(self.display, window)
-        self.x11.XFlush(self.display)
+    return settings_ini(**{"Class": mode, "ShowIndicatorLabel": "No", **values})
 
 
 class Lamps(unittest.TestCase):
@@ -131,7 +38,7 @@ class Lamps(unittest.TestCase):
                     wait_colours(session, colours, what)
 
             def stored_places():
-                stored = harness.stored_settings(session)
+                stored = stored_settings(session)
                 return [tuple(stored.get(name, {}).get(key) for key in "xy")
                         for name in ("Physical Drive 0", "Physical Drive 1", "All-In-One")]
 
@@ -163,7 +70,7 @@ class Lamps(unittest.TestCase):
             self.assertEqual(file_state(), rested, "settings.ini untouched after the drag's save")
             # "Exit Lumora" is the second item of the lamp's menu.
             session.probe("click", "12", "10", "right")
-            harness.choose_menu_item(session, 1)
+            choose_menu_item(session, 1)
             self.assertEqual(process.wait(15), 0)
             self.assertEqual(stored_places(), saved)
 
@@ -256,10 +163,10 @@ class Lamps(unittest.TestCase):
                                  "the other program keeps the keyboard while the lamps are raised")
             # A lamp's menu stays open through the next pass: a user may take their time.
             session.probe("click", "10", "8", "right")
-            harness.wait_until(lambda: harness.visible_menus(session), 10, what="the lamp's menu")
+            harness.wait_until(lambda: visible_menus(session), 10, what="the lamp's menu")
             time.sleep(11)
-            self.assertTrue(harness.visible_menus(session), "the menu still open")
-            harness.choose_menu_item(session, 1)  # "Exit Lumora"
+            self.assertTrue(visible_menus(session), "the menu still open")
+            choose_menu_item(session, 1)  # "Exit Lumora"
             self.assertEqual(process.wait(15), 0)
 
 

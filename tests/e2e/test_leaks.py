@@ -5,7 +5,6 @@ for two minutes of ticks; from inside, leak_check.exe, which runs the program's 
 ticks, flashes, drags and rebuilds, and counts its GDI objects in Wine's handle table and its
 windows after a warm-up and at the end."""
 import json
-import os
 import threading
 import time
 import unittest
@@ -13,8 +12,9 @@ import unittest
 import harness
 from harness import counters
 from perfdata import scenario_text
+from common import LAMP, test_tool
 
-LEAK_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "leak_check.exe")
+LEAK_CHECK_EXE = test_tool("leak_check")
 SETTINGS = ("[General]\r\nClass=7\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\nShowIndicatorLabel=Yes\r\n"
             "UseKeyboardLed=Yes\r\nUseKeyboardLedDirectAccess=No\r\n[Appearance]\r\nFrequency=30\r\n")
 DRIVES = ["0 C:"] + [str(number) for number in range(1, 10)] + ["_Total"]
@@ -52,7 +52,7 @@ class LongRun(unittest.TestCase):
                     self.assertIn(b"lumora.exe", f.read(), "the Wine process that runs lumora.exe")
                 tool_thread.start()
                 samples, cpu = self.watch(session, process.pid)
-                self.assertEqual(len(session.probe_json("windows", "LUMORAIndicator")), 16)
+                self.assertEqual(len(session.probe_json("windows", LAMP)), 16)
                 self.assertEqual(session.quit_lumora(process), 0)
             tool_thread.join()
 

@@ -1,85 +1,23 @@
 """Lamps that no monitor shows come back onto the screen, at start-up and when the screen
 shrinks under the running lumora.exe; a lamp that shows a corner stays where it was put."""
-import ctypes
 import unittest
 
 import harness
+from common import lamp_places, settings_ini, stored_settings
+from x11 import shrink_screen
 
 WM_DISPLAYCHANGE = 0x007E
 
 
-def lamp_places(session):
-    return sorted(tuple(window["rect"][:2]) for window in session.probe_json("windows", "LUMORAIndicator"))
-
-
 def stored_places(session, *sections):
-    stored = harness.stored_settings(session)
+    stored = stored_settings(session)
     return [(stored.get(section, {}).get("x"), stored.get(section, {}).get("y")) for section in sections]
 
 
 def settings(places, hidden=()):
     extra = "".join(f"[Physical Drive {number}]\r\nx={x}\r\ny={y}\r\n" for number, (x, y) in enumerate(places))
     extra += "".join(f"[Physical Drive {number}]\r\nx={x}\r\ny={y}\r\nvisible=No\r\n" for number, x, y in hidden)
-    return harness.settings_ini(extra=extra, ShowIndicatorLabel="No")
-
-
-class XRRModeInfo(ctypes.Structure):
-    _fields_ = [("id", ctypes.c_ulong), ("width", ctypes.c_uint), ("height", ctypes.c_uint),
-                ("dotClock", ctypes.c_ulong)] + [(name, ctypes.c_uint) for name in (
-                    "hSyncStart", "hSyncEnd", "hTotal", "hSkew", "vSyncStart", "vSyncEnd", "vTotal")] + [
-        ("name", ctypes.c_char_p), ("nameLength", ctypes.c_uint), ("modeFlags", ctypes.c_ulong)]
-
-
-class XRRScreenResources(ctypes.Structure):
-    _fields_ = [("timestamp", ctypes.c_ulong), ("configTimestamp", ctypes.c_ulong),
-                ("ncrtc", ctypes.c_int), ("crtcs", ctypes.POINTER(ctypes.c_ulong)),
-                ("noutput", ctypes.c_int), ("outputs", ctypes.POINTER(ctypes.c_ulong)),
-                ("nmode", ctypes.c_int), ("modes", ctypes.POINTER(XRRModeInfo))]
-
-
-def shrink_screen(display, width, height):
-    """Gives the display's one monitor a smaller mode, as a user choosing a lower resolution or
-    swapping monitors would. Xvfb offers only the size it started with, so the mode is made."""
-    x11, xrandr = ctypes.CDLL("libX11.so.6"), ctypes.CDLL("libXrandr.so.2")
-    pointer, ulong = ctypes.c_void_p, ctypes.c_ulong
-    resources_pointer = ctypes.POINTER(XRRScreenResources)
-    x11.XOpenDisplay.restype, x11.XOpenDisplay.argtypes = pointer, [ctypes.c_char_p]
-    x11.XDefaultRootWindow.restype, x11.XDefaultRootWindow.argtypes = ulong, [pointer]
-    x11.XSync.argtypes, x11.XCloseDisplay.argtypes = [pointer, ctypes.c_int], [pointer]
-    xrandr.XRRGetScreenResources.restype = resources_pointer
-    xrandr.XRRGetScreenResources.argtypes = [pointer, ulong]
-    xrandr.XRRFreeScreenResources.argtypes = [resources_pointer]
-    xrandr.XRRCreateMode.restype = ulong
-    xrandr.XRRCreateMode.argtypes = [pointer, ulong, ctypes.POINTER(XRRModeInfo)]
-    xrandr.XRRAddOutputMode.argtypes = [pointer, ulong, ulong]
-    xrandr.XRRSetCrtcConfig.restype = ctypes.c_int
-    xrandr.XRRSetCrtcConfig.argtypes = [pointer, resources_pointer, ulong, ulong, ctypes.c_int, ctypes.c_int, ulong,
-                                        ctypes.c_ushort, ctypes.POINTER(ulong), ctypes.c_int]
-    xrandr.XRRSetScreenSize.argtypes = [pointer, ulong] + [ctypes.c_int] * 4
-
-    connection = x11.XOpenDisplay(display.encode())
-    if not connection:
-        raise AssertionError("cannot open the session's display")
-    try:
-        root = x11.XDefaultRootWindow(connection)
-        resources = xrandr.XRRGetScreenResources(connection, root)
-        name = f"{width}x{height}".encode()
-        mode = XRRModeInfo(width=width, height=height, dotClock=60 * width * height, hSyncStart=width,
-                           hSyncEnd=width, hTotal=width, vSyncStart=height, vSyncEnd=height, vTotal=height,
-                           name=name, nameLength=len(name))
-        mode_id = xrandr.XRRCreateMode(connection, root, ctypes.byref(mode))
-        output = resources.contents.outputs[0]
-        xrandr.XRRAddOutputMode(connection, output, mode_id)
-        status = xrandr.XRRSetCrtcConfig(connection, resources, resources.contents.crtcs[0], 0, 0, 0, mode_id, 1,
-                                         (ulong * 1)(output), 1)
-        xrandr.XRRFreeScreenResources(resources)
-        if status != 0:
-            raise AssertionError(f"the display refused {width} x {height} ({status})")
-        # The millimetres keep 96 DPI.
-        xrandr.XRRSetScreenSize(connection, root, width, height, width * 254 // 960, height * 254 // 960)
-        x11.XSync(connection, 0)
-    finally:
-        x11.XCloseDisplay(connection)
+    return settings_ini(extra=extra, ShowIndicatorLabel="No")
 
 
 class OffscreenLamps(unittest.TestCase):

@@ -8,65 +8,18 @@ as the system menu sends it, and everything else is clicked or typed."""
 import unittest
 
 import harness
-from test_lamps import XDisplay, lamps
+from common import FIRST_TRAY_ICON, LAMP, choose_menu_item, lamps, settings_ini, visible_menus
+from options_page import DIALOG, FRAME, TABS, centre, controls, frame, frames, inside, page, show_tab
+from x11 import XDisplay
 
-# Pages are child dialogs, the About box the only top-level one.
-FRAME, TABS, DIALOG = "LUMORA", "SysTabControl32", "#32770"
 # The lamps stand clear of the options window, which opens at the top-left corner: a click on a
 # lamp leaves its drag hint on screen, and the hint would cover the tabs.
-SETTINGS = harness.settings_ini(ShowTrayIcon="Yes", extra="[Physical Drive 0]\r\nx=600\r\ny=600\r\n"
+SETTINGS = settings_ini(ShowTrayIcon="Yes", extra="[Physical Drive 0]\r\nx=600\r\ny=600\r\n"
                                                           "[Physical Drive 1]\r\nx=620\r\ny=600\r\n")
-# A button that only its own page has.
-PAGE_MARKS = {"General": "Where are my indicators?", "Appearance": "Default", "Summary": "Auto refresh"}
-# Where each tab's label sits in the tab control, from its top-left corner, in Wine's dialog font.
-TAB_LABELS = {"General": (30, 10), "Appearance": (97, 10), "Summary": (172, 10)}
 VERSION_LINE, IDC_VERSION = "Lumora Indicator version 1.104 ", 1030
 WM_SYSCOMMAND, SC_CLOSE, SC_MINIMIZE, WS_MINIMIZE = 0x0112, 0xF060, 0xF020, 0x20000000
 WM_DEVICECHANGE, DBT_DEVNODES_CHANGED = 0x219, 7
 ALT, SHIFT, SLASH = 0xFFE9, 0xFFE1, 0x2F  # keysyms Alt_L, Shift_L, slash
-# The centre of the first icon in Wine's standalone tray, which a restored options window covers.
-TRAY_ICON = ("13", "32")
-
-
-def frames(session):
-    return [window for window in session.probe_json("windows", FRAME) if window["visible"]]
-
-
-def frame(session):
-    """The one options window, once it is on screen."""
-    shown = harness.wait_until(lambda: frames(session), 20, what="the options window")
-    if len(shown) != 1:
-        raise AssertionError(f"one options window, not {shown}")
-    return shown[0]
-
-
-def controls(session, **match):
-    """The window's controls whose fields match, top to bottom."""
-    found = [child for child in session.probe_json("children", FRAME) if all(child[k] == v for k, v in match.items())]
-    return sorted(found, key=lambda child: (child["rect"][1], child["rect"][0]))
-
-
-def page(session):
-    """The name of the one page the frame holds and its rectangle; Nones while it holds two."""
-    shown = controls(session)
-    pages = [child["rect"] for child in shown if child["class"] == DIALOG]
-    names = [name for name, mark in PAGE_MARKS.items() if mark in {child["title"] for child in shown}]
-    return (names[0], pages[0]) if (len(pages), len(names)) == (1, 1) else (None, None)
-
-
-def show_tab(session, name):
-    tabs = controls(session, **{"class": TABS})[0]["rect"]
-    x, y = TAB_LABELS[name]
-    session.probe("click", str(tabs[0] + x), str(tabs[1] + y))
-    harness.wait_until(lambda: page(session)[0] == name, 10, what=f"the {name} page")
-
-
-def inside(inner, outer):
-    return outer[0] <= inner[0] and outer[1] <= inner[1] and inner[2] <= outer[2] and inner[3] <= outer[3]
-
-
-def centre(rect):
-    return str((rect[0] + rect[2]) // 2), str((rect[1] + rect[3]) // 2)
 
 
 def system_command(session, command):
@@ -85,7 +38,7 @@ def until_done(session, ask, done, what, tries=1):
             ask()
             return harness.wait_until(done, 15 if attempt + 1 < tries else 20, what=what)
         except AssertionError:
-            if attempt + 1 == tries or harness.visible_menus(session):
+            if attempt + 1 == tries or visible_menus(session):
                 raise
 
 
@@ -97,7 +50,7 @@ class OptionsWindow(unittest.TestCase):
         """Clicks a menu of the menu bar ("File" 0, "Help" 1), then its item (0 or 1) in the popup."""
         tabs = controls(session, **{"class": TABS})[0]["rect"]
         session.probe("click", str(tabs[0] + 15 + 37 * menu), str(tabs[1] - 10))
-        harness.choose_menu_item(session, item)
+        choose_menu_item(session, item)
 
     def about_box(self, session):
         about = session.probe_json("wait-window", DIALOG, "10000")[0]
@@ -170,16 +123,16 @@ class OptionsWindow(unittest.TestCase):
                     self.assertTrue(session.probe_json("windows", "Worker"), "the worker window")
                     self.assertEqual(lamps(session), shown_lamps, "the lamps")
 
-            lamp_centre = centre(session.probe_json("windows", "LUMORAIndicator")[0]["rect"])
+            lamp_centre = centre(session.probe_json("windows", LAMP)[0]["rect"])
 
             def choose_options(x, y):
                 # "Options" is the first of the menu's two items.
                 session.probe("click", x, y, "right")
-                harness.choose_menu_item(session, 0)
+                choose_menu_item(session, 0)
             for how, ask, tries in [
-                    ("the tray icon's click", lambda: session.probe("click", *TRAY_ICON), 1),
-                    ("the tray icon's double click", lambda: session.probe("click", *TRAY_ICON, "double"), 1),
-                    ("the tray menu's Options", lambda: choose_options(*TRAY_ICON), 3),
+                    ("the tray icon's click", lambda: session.probe("click", *FIRST_TRAY_ICON), 1),
+                    ("the tray icon's double click", lambda: session.probe("click", *FIRST_TRAY_ICON, "double"), 1),
+                    ("the tray menu's Options", lambda: choose_options(*FIRST_TRAY_ICON), 3),
                     ("a lamp's double click", lambda: session.probe("click", *lamp_centre, "double"), 1),
                     ("a lamp menu's Options", lambda: choose_options(*lamp_centre), 3)]:
                 with self.subTest(how=how):
@@ -198,7 +151,7 @@ class OptionsWindow(unittest.TestCase):
             # The General page lists the devices that a device change replaces: the window goes first.
             # Last: the lamps made anew flash for ten seconds, and the clicks above meet lamps at rest.
             def lamp_windows():
-                return {window["hwnd"] for window in session.probe_json("windows", "LUMORAIndicator")}
+                return {window["hwnd"] for window in session.probe_json("windows", LAMP)}
             self.second_instance(session)
             frame(session)
             before = lamp_windows()

@@ -9,6 +9,7 @@ import unittest
 import zipfile
 
 import harness
+from common import RUN_KEY, registry
 
 PACKAGING = os.path.join(harness.SOURCE, "packaging")
 sys.path.insert(0, PACKAGING)
@@ -16,7 +17,6 @@ import make_package  # noqa: E402  (found through the path above)
 
 VERSION = "1.104"
 COPYRIGHT = "Copyright (c) 2026 The Lumora Indicator authors"
-RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Indicator"
 INSTALLED = r"C:\users\root\AppData\Local\Programs\Lumora Indicator"
 SCENARIO = "object 234\ninstance 0 C:\ninstance _Total\nobject 236\ninstance C:\ninstance _Total\n"
@@ -88,12 +88,6 @@ def build_packages(folder):
         raise RuntimeError(f"make_package.py failed: {done.stdout}{done.stderr}")
     setup, portable = make_package.package_names(make_package.version_defines())
     return os.path.join(folder, setup), os.path.join(folder, portable)
-
-
-def registry(session, key, value):
-    """The probe's "TYPE DATA" for a value, or None when the key or the value is missing."""
-    done = session.run(harness.PROBE_EXE, "regget", key, value, timeout=30)
-    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
 
 
 def lumora_processes(session):

@@ -2,14 +2,13 @@
 counter source: sampling_check.exe builds the devices as lumora.exe does and samples them
 tick by tick while the scenario changes."""
 import json
-import os
 import unittest
 
 import harness
+from common import PERFDISK_KEY, test_tool
 from perfdata import BULK, COUNTER, QUEUE, scenario_text
 
-SAMPLING_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "sampling_check.exe")
-PERFDISK_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\PerfDisk\Performance"
+SAMPLING_CHECK_EXE = test_tool("sampling_check")
 
 
 def counters(queue=0, read_bytes=0, write_bytes=0, reads=0, writes=0, read_queue=0, write_queue=0):

@@ -8,9 +8,9 @@ import unittest
 from pathlib import Path
 
 import harness
+from common import RUN_KEY, quoted_command, run_value, test_tool
 
-RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
-SETTINGS_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "settings_check.exe")
+SETTINGS_CHECK_EXE = test_tool("settings_check")
 
 FIRST_RUN_GLOBAL_SECTIONS = (
     b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\nStartWithWindows=1\r\nUseKeyboardLed=No\r\n"
@@ -28,16 +28,6 @@ def local_app_data(session, *parts):
 
 def read_bytes(path):
     return Path(path).read_bytes()
-
-
-def run_value(session):
-    """The Run value as `reg` shows it, or None when there is none."""
-    done = session.run(harness.PROBE_EXE, "regget", RUN_KEY, "lumora.exe", timeout=30)
-    return done.stdout.rstrip("\r\n") if done.returncode == 0 else None
-
-
-def quoted_command(exe=harness.LUMORA_EXE):
-    return 'REG_SZ "' + harness.windows_path(exe) + '" s'
 
 
 class SettingsFile(unittest.TestCase):

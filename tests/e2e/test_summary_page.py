@@ -6,9 +6,10 @@ import unittest
 import harness
 from harness import counters, disks
 from perfdata import scenario_text
-from test_options import FRAME, centre, controls, frame, show_tab
+from common import IDC_STATISTICS, settings_ini, stored_settings
+from options_page import FRAME, centre, controls, frame, show_tab
 
-IDC_STATISTICS, DRIVES, READ_BYTES = 1016, 9, 226
+DRIVES, READ_BYTES = 9, 226
 
 
 def busy_disks(step):
@@ -51,7 +52,7 @@ class SummaryPage(unittest.TestCase):
 
     def test_lists_the_shown_devices_and_refreshes_only_with_auto_refresh_keeping_the_readers_place(self):
         with harness.Session("summary") as session:
-            process = session.launch(harness.settings_ini(Class=7, extra="[Physical Drive 1]\r\nvisible=No\r\n"),
+            process = session.launch(settings_ini(Class=7, extra="[Physical Drive 1]\r\nvisible=No\r\n"),
                                      scenario=disks(drives=DRIVES))
             frame(session)
             show_tab(session, "Summary")
@@ -72,7 +73,7 @@ class SummaryPage(unittest.TestCase):
 
                 # Leaving the page stores the choice; coming back builds the text once, and only once.
                 show_tab(session, "General")
-                self.assertEqual(harness.stored_settings(session)["Appearance"]["StatPageRefresh"], "No")
+                self.assertEqual(stored_settings(session)["Appearance"]["StatPageRefresh"], "No")
                 show_tab(session, "Summary")
                 self.assertNotEqual(self.wait_still(session, "the rebuilt text to stay"), frozen)
 

@@ -17,23 +17,16 @@ import time
 import unittest
 
 import harness
-from harness import disks
-from test_lamps import XDisplay
+from common import choose_menu_item, settings_ini, test_tool
+from harness import TRAY_ACTIVE as ACTIVE_LAMP, TRAY_IDLE as IDLE_LAMP, disks, tray_icons
+from x11 import XDisplay
 
-TRAY, ICON = "__winex11_standalone_tray", "__winex11_tray_icon"
 # The lamp of tools/make_icons.py's 16 x 16 drawing, centred in the first icon's window.
 TRAY_LAMP = (16, 32)
 # The program's icon is the lit lamp too.
-IDLE_LAMP, ACTIVE_LAMP, PROGRAM_ICON = "184020", "30E040", "30E040"
+PROGRAM_ICON = ACTIVE_LAMP
 TIP = "Lumora Indicator  - HDD activity monitor"
-LED_CHECK_EXE = os.path.join(harness.WINDOWS_BUILD, "tests", "led_check.exe")
-
-
-def tray_icons(session):
-    if not any(window["visible"] for window in session.probe_json("windows", TRAY)):
-        return []
-    return [(window["rect"], window["visible"]) for window in session.probe_json("children", TRAY)
-            if window["class"] == ICON]
+LED_CHECK_EXE = test_tool("led_check")
 
 
 class ScrollLockWatch:
@@ -91,7 +84,7 @@ class TrayIcon(unittest.TestCase):
                              [False, False, True, False, False, True, True, False])
 
             def start(tray, lamp):
-                return session.launch(harness.settings_ini(ShowTrayIcon=tray, UseTrayLed=lamp, UseKeyboardLed="Yes",
+                return session.launch(settings_ini(ShowTrayIcon=tray, UseTrayLed=lamp, UseKeyboardLed="Yes",
                                                            UseKeyboardLedDirectAccess="No"), "/s")
 
             for tray, lamp, icon in [("No", "Yes", None), ("Yes", "No", PROGRAM_ICON)]:
@@ -137,7 +130,7 @@ class TrayIcon(unittest.TestCase):
             # Exit writes the whole file again: every lamp's place among it.
             os.remove(harness.settings_path(session))
             session.probe("click", "13", "32", "right")
-            harness.choose_menu_item(session, 1)  # "Exit Lumora"
+            choose_menu_item(session, 1)  # "Exit Lumora"
             self.assertEqual(process.wait(15), 0)
             with open(harness.settings_path(session), encoding="latin-1") as f:
                 self.assertIn("[Physical Drive 0]\nx=2\ny=2\nvisible=Yes\n", f.read())

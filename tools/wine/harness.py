@@ -1,11 +1,12 @@
-"""End-to-end harness: runs the real lumora.exe and our Windows test tools under Wine.
+"""The Wine session machinery: runs the real lumora.exe and our Windows test tools under Wine,
+for the end-to-end tests and for `make run`, `make screenshots` and `make bench`.
 
 Every test gets a copy of one template Wine prefix (made once per test run by
-`python3 harness.py make-template`) and an Xvfb display of its own, and ends every process it
-started: the programs, the display and the prefix's wineserver. Nothing is ended by name.
+`python3 tools/wine/harness.py make-template`) and an Xvfb display of its own, and ends every
+process it started: the programs, the display and the prefix's wineserver. Nothing is ended by name.
 What another process does is awaited as an observable condition with a deadline, never slept for.
 
-Paths come from the environment that CTest sets (see CMakeLists.txt beside this file):
+Paths come from the environment that CTest sets (see tests/e2e/CMakeLists.txt):
   LUMORA_WINDOWS_BUILD  the windows build folder (lumora.exe, tests/probe.exe, tests/lumora_perfsource.dll)
   LUMORA_E2E_WORK       where the template prefix and each test's folder live
 """
@@ -36,7 +37,10 @@ PERFSOURCE_DLL = os.path.join(WINDOWS_BUILD, "tests", "lumora_perfsource.dll")
 
 PROVIDER_KEY = r"HKLM\System\CurrentControlSet\Services\LumoraTestDisk\Performance"
 SCENARIO_WINDOWS_PATH = r"C:\lumora-test\scenario.txt"
-MENU = "#32768"  # the class of a popup menu's window
+IDLE, READ, WRITE = "000080", "00FF00", "FF0000"  # the lamps' default colours as RRGGBB
+# Wine's standalone tray (there is no window manager) and the tray lamp's resting and lit colours.
+TRAY, TRAY_ICON = "__winex11_standalone_tray", "__winex11_tray_icon"
+TRAY_IDLE, TRAY_ACTIVE = "184020", "30E040"
 
 
 WINE_LOADER_FAILURE = "failed to map the shared user data"
@@ -409,36 +413,6 @@ def settings_path(session):
     return session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
 
 
-APPEARANCE_KEYS = ("Opacity", "Frequency", "ColorRead", "ColorWrite", "ColorOff", "StatPageRefresh")
-
-
-def settings_ini(extra="", **values):
-    """A versioned settings.ini with each value in its section, after the quick interval, one
-    kind of lamp and no tray icon unless the values say otherwise; `extra` sections follow."""
-    values = {"Class": 1, "ShowTrayIcon": "No", "Frequency": 100, **values}
-    lines = {section: "".join(f"{key}={value}\r\n" for key, value in values.items()
-                              if (key in APPEARANCE_KEYS) == (section == "Appearance"))
-             for section in ("General", "Appearance")}
-    return f"[General]\r\nversion=1.104\r\n{lines['General']}[Appearance]\r\n{lines['Appearance']}{extra}"
-
-
-def stored_settings(session):
-    """{section: {key: value}} of settings.ini as lumora.exe left it; {} while there is none."""
-    try:
-        with open(settings_path(session), encoding="latin-1") as f:
-            text = f.read()
-    except OSError:
-        return {}
-    sections, section = {}, None
-    for line in map(str.strip, text.splitlines()):
-        if line.startswith("[") and line.endswith("]"):
-            section = sections.setdefault(line[1:-1], {})
-        elif section is not None and "=" in line:
-            key, _, value = line.partition("=")
-            section[key] = value
-    return sections
-
-
 def counters(queue=0, read_queue=0, write_queue=0):
     """A disk's counters as lumora.exe reads them: the queue lengths as given, nothing moved."""
     return [(1400, QUEUE, 8, queue), (226, BULK, 8, 0), (228, BULK, 8, 0), (214, COUNTER, 4, 0),
@@ -490,31 +464,20 @@ class ScenarioWriter:
         self.thread.join()
 
 
+def tray_icons(session):
+    """[(rectangle, visible)] of the icons in Wine's tray window; [] while the tray is hidden."""
+    if not any(window["visible"] for window in session.probe_json("windows", TRAY)):
+        return []
+    return [(window["rect"], window["visible"]) for window in session.probe_json("children", TRAY)
+            if window["class"] == TRAY_ICON]
+
+
 def screen(session):
     """The screen's colour at (x, y) as RRGGBB, from one screenshot."""
     bmp = session.drive_c("lumora-test", "screen.bmp")
     session.probe("screenshot", windows_path(bmp))
     rows = read_bmp(bmp)
     return lambda x, y: rows[y][3 * x:3 * x + 3].hex().upper()
-
-
-def wait_colours(session, colours, what, timeout=20):
-    """Waits until every (x, y) shows its RRGGBB colour in one screenshot."""
-    def look():
-        pixel = screen(session)
-        return all(pixel(*point) == colour for point, colour in colours.items())
-    wait_until(look, timeout, interval=0.05, what=what)
-
-
-def visible_menus(session):
-    # A menu's window exists before it has its place on the screen.
-    return [window["rect"] for window in session.probe_json("windows", MENU) if window["visible"]]
-
-
-def choose_menu_item(session, item, items=2):
-    """Clicks an item of the popup menu once it is on screen, as a user's hand would."""
-    menu = wait_until(lambda: visible_menus(session), 10, what="the menu")[0]
-    session.probe("click", str(menu[0] + 20), str(menu[1] + (menu[3] - menu[1]) * (2 * item + 1) // (2 * items)))
 
 
 def main(argv):
