@@ -8,60 +8,26 @@
 namespace lumora {
 namespace {
 
-// Says `text`, or nothing at all (leaves the text as it finds it) when `text` is null.
-struct FakeSampler : __performance_data {
-    explicit FakeSampler(const char16_t* t) : __performance_data(SamplerContext{}), text(t) {}
-    ActivityState Update() override { return 0; }
-    bool GetStatisticsText(std::u16string& out) override {
-        if (text) out = text;
-        return true;
-    }
-    bool Open() override { return true; }
-    bool Close() override { return true; }
-    const char16_t* text;
-};
+using testing::Device;
 
-DeviceRecord Device(uint32_t kind, std::u16string serialNumber = {}, std::u16string extraText = {}) {
-    DeviceRecord device;
-    device.kind = kind;
-    device.serialNumber = std::move(serialNumber);
-    device.extraText = std::move(extraText);
-    return device;
-}
-
-TEST(SummaryText, EachShownDeviceInOrderWithTheLinesOfItsKind) {
-    const DeviceRecord physical = Device(1, u"WD-123", u"SATA"), bare = Device(1), logical = Device(2, u"S", u"E"),
-                       allInOne = Device(4), other = Device(8);
-    FakeSampler p(u"P0"), c(u"C:"), all(u"All"), silent(nullptr);
-    const struct {
-        std::vector<SummaryDevice> shown;
-        std::u16string text;
-    } rows[] = {
+TEST(SummaryText, EachShownDeviceOfAShownKindInOrderInABlockOfItsOwn) {
+    const DeviceRecord physical = Device(DEVICE_PHYSICAL), logical = Device(DEVICE_LOGICAL),
+                       allInOne = Device(DEVICE_ALL_IN_ONE), other = Device(8);
+    testing::StubSampler p(u"P0"), c(u"C:"), all(u"All"), silent;
+    const std::pair<std::vector<SummaryDevice>, std::u16string> rows[] = {
         {{}, u""},
-        {{{&physical, &p}}, u"\r\nP0\r\nSerial Number: WD-123\r\nSATA\r\n"},
-        // No serial number and no extra text: no line for either.
-        {{{&bare, &p}}, u"\r\nP0\r\n"},
-        // Only a physical drive has those lines.
-        {{{&logical, &c}}, u"\r\nC:\r\n"},
-        {{{&allInOne, &all}, {&other, &p}, {&bare, &p}}, u"\r\nAll\r\n\r\nP0\r\n"},
+        {{{&allInOne, &all}, {&other, &p}, {&physical, &p}, {&logical, &c}}, u"\r\nAll\r\n\r\nP0\r\n\r\nC:\r\n"},
         // A sampler with nothing to say gives an empty block, not the device's before it.
         {{{&logical, &c}, {&logical, &silent}}, u"\r\nC:\r\n\r\n\r\n"},
-        {{{&bare, nullptr}, {nullptr, &p}}, u"\r\n\r\n"},
+        {{{&physical, nullptr}, {nullptr, &p}}, u"\r\n\r\n"},
     };
-    for (size_t r = 0; r < std::size(rows); ++r) {
-        EXPECT_EQ(BuildSummaryText(rows[r].shown), rows[r].text) << "row " << r;
-    }
+    for (const auto& [shown, text] : rows) EXPECT_EQ(BuildSummaryText(shown), text) << shown.size();
 }
 
 TEST(SummaryText, TheAllInOneTextOfManyDrivesIsKeptWhole) {
     std::vector<DeviceRecord> devices;
-    for (int i = 0; i < 100; ++i) {
-        DeviceRecord drive = Device(1);
-        drive.name = u"Physical Drive " + DecimalText(static_cast<uint64_t>(i));
-        devices.push_back(drive);
-    }
-    DeviceRecord total = Device(4);
-    total.name = u"All-In-One";
+    for (uint64_t i = 0; i < 100; ++i) devices.push_back(Device(DEVICE_PHYSICAL, u"Physical Drive " + DecimalText(i)));
+    DeviceRecord total = Device(DEVICE_ALL_IN_ONE, u"All-In-One");
     testing::FakeText text;
     CAllInOneIndicatorInfo sampler(SamplerContext{nullptr, nullptr, &text, &devices});
     sampler.m_device = &total;
@@ -72,7 +38,6 @@ TEST(SummaryText, TheAllInOneTextOfManyDrivesIsKeptWhole) {
     ASSERT_GT(summary.size(), 4096u);
     EXPECT_EQ(summary.compare(0, 14, u"\r\nAll-In-One\r\n"), 0);
     EXPECT_EQ(summary.compare(summary.size() - last.size() - 2, last.size(), last), 0);
-    sampler.Close();
 }
 
 // Lines joined by "\r\n", and positions in them as (line, column).

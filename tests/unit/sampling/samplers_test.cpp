@@ -7,10 +7,6 @@
 namespace lumora {
 namespace {
 
-DeviceRecord Device(std::u16string path, std::u16string name, uint32_t kind) {
-    return {std::move(path), std::move(name), {}, nullptr, {}, {}, {}, kind};
-}
-
 TEST(DigitGrouping, GroupsAsTheLocaleSays) {
     const std::tuple<std::u16string_view, uint64_t, std::u16string> cases[] = {
         {u"3;2;0", 1234567890, u"1,23,45,67,890"}, {u"3", 1234567, u"1234,567"}, {u"0", 1234567, u"1234567"},
@@ -29,7 +25,7 @@ struct DriverFixture : ::testing::Test {
     testing::FakeDisks disks;
     testing::FakeText formatter;
     SamplerContext context{nullptr, &disks, &formatter, nullptr};
-    DeviceRecord drive = Device(u"\\\\.\\PHYSICALDRIVE0", u"Physical Drive 0", DEVICE_PHYSICAL);
+    DeviceRecord drive = testing::Device(DEVICE_PHYSICAL, u"Physical Drive 0", u"\\\\.\\PHYSICALDRIVE0");
 
     void Set(const std::u16string& path, uint32_t reads, uint32_t writes, uint32_t queue) {
         DiskPerformance& p = disks.disks[path].performance;
@@ -42,9 +38,10 @@ struct DriverFixture : ::testing::Test {
 TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKeepsTheBaseline) {
     CHardDiskIndicatorInfo sampler(context);
     sampler.m_device = &drive;
-    EXPECT_TRUE(sampler.Open()) << "a device that cannot be opened opens all the same";
+    sampler.Open();
+    EXPECT_EQ(sampler.Update(), 0u) << "a device that cannot be opened is idle";
     Set(drive.path, 4000, 17, 2);
-    ASSERT_TRUE(sampler.Open());
+    sampler.Open();
     const uint32_t steps[][4] = {  // reads, writes, queue depth, state
         {4000, 17, 2, 2},          // the first sample compares with itself: the queue alone
         {4005, 17, 2, 7},          // 5 OR 2, not a sum
@@ -67,12 +64,12 @@ TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKee
     disks.disks[drive.path].performance.bytesWritten = 524288000;
     Set(drive.path, 17, 20, 0);
     std::u16string text;
-    EXPECT_TRUE(sampler.GetStatisticsText(text));
+    sampler.GetStatisticsText(text);
     EXPECT_EQ(text, u"Physical Drive 0 - Disk\r\n Data Read: 1610612736 B (1,610,612,736) "
                     u"\tData Write: 524288000 B (524,288,000)");
     EXPECT_EQ(sampler.Update(), 4u) << "counted from the last update, not from the text";
     sampler.m_counterHealth = CounterHealth::switchedOff;
-    EXPECT_TRUE(sampler.GetStatisticsText(text));
+    sampler.GetStatisticsText(text);
     EXPECT_EQ(text, u"Physical Drive 0 - Disk\r\n Data Read: 1610612736 B (1,610,612,736) "
                     u"\tData Write: 524288000 B (524,288,000)\r\n" +
                         std::u16string(CounterRepairAdvice(CounterHealth::switchedOff)))
@@ -87,22 +84,22 @@ TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKee
 }
 
 TEST_F(DriverFixture, AllInOneOrsItsPhysicalDrives) {
-    std::vector<DeviceRecord> devices = {Device(u"\\\\.\\PHYSICALDRIVE0", u"Physical Drive 0", DEVICE_PHYSICAL),
-                                         Device(u"\\\\.\\PHYSICALDRIVE1", u"Physical Drive 1", DEVICE_PHYSICAL)};
+    std::vector<DeviceRecord> devices = {testing::Device(DEVICE_PHYSICAL, u"0", u"\\\\.\\PHYSICALDRIVE0"),
+                                         testing::Device(DEVICE_PHYSICAL, u"1", u"\\\\.\\PHYSICALDRIVE1")};
     for (auto& device : devices) Set(device.path, 0, 0, 0);
     CAllInOneIndicatorInfo all({nullptr, &disks, &formatter, &devices});
-    ASSERT_TRUE(all.Open());
+    all.Open();
     EXPECT_EQ(all.Update(), 0u);
     Set(devices[0].path, 1, 0, 0);
     Set(devices[1].path, 0, 2, 0);
     EXPECT_EQ(all.Update(), 3u) << "1 OR 2";
     all.m_counterHealth = CounterHealth::broken;
     std::u16string text;
-    ASSERT_TRUE(all.GetStatisticsText(text));
+    all.GetStatisticsText(text);
     const std::u16string advice(CounterRepairAdvice(CounterHealth::broken));
     EXPECT_EQ(text.find(advice), text.size() - advice.size()) << "once, after the drives' texts: " << text.size();
     EXPECT_EQ(text.compare(text.size() - advice.size() - 2, 2, u"\r\n"), 0);
-    ASSERT_TRUE(all.Close());
+    all.Close();
     EXPECT_EQ(disks.openHandles, 0);
 }
 
@@ -113,7 +110,7 @@ struct CounterFixture : ::testing::Test {
     testing::FakeText formatter;
     DirectRegistryAccess access{query, perfDisk};
     CRegistryAccessIndicator sampler{{&access, nullptr, &formatter, nullptr}};
-    DeviceRecord device = Device(u"\\\\.\\C:", u"C:\\ - System", DEVICE_LOGICAL);
+    DeviceRecord device = testing::Device(DEVICE_LOGICAL, u"C:\\ - System", u"\\\\.\\C:");
 
     void SetUp() override {
         sampler.m_device = &device;
@@ -141,7 +138,7 @@ TEST_F(CounterFixture, UpdateFollowsTheQueueTimes) {
 
 TEST_F(CounterFixture, StatisticsDescribeTheLastWholeSecond) {
     std::u16string text;
-    ASSERT_TRUE(sampler.GetStatisticsText(text));
+    sampler.GetStatisticsText(text);
     EXPECT_EQ(text, u"C:\\ - System\r\nRead: 0 B (0) \tWrite: 0 B (0)\r\nRate KB/sec: 0 KB      \t\tRate KB/sec: 0 KB"
                     u"\r\nRequests/sec: 0       \t\tRequests/sec: 0\r\nQueue length/sec: 0.000 \t\tQueue length/sec: 0.000")
         << "before any update: divided by 1, all zeros";
@@ -150,7 +147,7 @@ TEST_F(CounterFixture, StatisticsDescribeTheLastWholeSecond) {
     Tick(t0, {1, 1000, 2000, 10, 20, 0, 0});  // the first interval starts at t0 (measured from time 0)
     Tick(t0 + 5'000'000, {2, 1024 * 1000, 2048 * 1000, 99, 99, 7, 7});  // half a second later: no new interval
     Tick(t0 + 20'000'000, {3, 2048 * 1000, 4096 * 1000, 30, 60, 5'000'000, 10'000'000});  // the interval t0..t0+2 s
-    ASSERT_TRUE(sampler.GetStatisticsText(text));
+    sampler.GetStatisticsText(text);
     EXPECT_EQ(text, u"C:\\ - System\r\nRead: 2048000 B (2,048,000) \tWrite: 4096000 B (4,096,000)"
                     u"\r\nRate KB/sec: 999 KB      \t\tRate KB/sec: 1999 KB\r\nRequests/sec: 10       \t\tRequests/sec: 20"
                     u"\r\nQueue length/sec: 0.250 \t\tQueue length/sec: 0.500");
@@ -160,7 +157,7 @@ TEST_F(CounterFixture, StatisticsDescribeTheLastWholeSecond) {
     device.name = u"Physical Drive 0";
     device.description = u"Model";
     Tick(t0 + 40'000'000, {4, 0, 0, 0, 0});
-    ASSERT_TRUE(sampler.GetStatisticsText(text));
+    sampler.GetStatisticsText(text);
     EXPECT_EQ(text.rfind(u"Physical Drive 0 - Model\r\nRead: ", 0), 0u);
     EXPECT_NE(text.find(u"Requests/sec: 4294967295 "), std::u16string::npos) << "saturated, not undefined";
 }

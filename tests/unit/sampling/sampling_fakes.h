@@ -1,5 +1,6 @@
 #pragma once
-// Fakes for the platform operations the samplers and the device set reach.
+// Fakes for the platform operations the samplers and the device set reach, and the devices and
+// samplers the tests build on them.
 
 #include <cstring>
 #include <map>
@@ -84,6 +85,27 @@ struct FakeSystemDisks : SystemDisks {
     std::vector<std::u16string> roots;
     std::map<std::u16string, uint32_t> types;
     std::vector<std::u16string> tried;
+};
+
+inline DeviceRecord Device(uint32_t kind, std::u16string name = {}, std::u16string path = {}) {
+    DeviceRecord device;
+    device.kind = kind;
+    device.name = std::move(name);
+    device.path = std::move(path);
+    return device;
+}
+
+// An idle sampler that says `text`, or leaves the text as it finds it when `text` is null.
+struct StubSampler : __performance_data {
+    explicit StubSampler(const char16_t* t = nullptr) : __performance_data(SamplerContext{}), text(t) {}
+    ActivityState Update() override { return 0; }
+    bool GetStatisticsText(std::u16string& out) override {
+        if (text) out = text;
+        return true;
+    }
+    bool Open() override { return true; }
+    bool Close() override { return true; }
+    const char16_t* text;
 };
 
 inline constexpr uint32_t kQueueType = perf::kCounter100nsQueueLen;
