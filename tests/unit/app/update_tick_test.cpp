@@ -2,110 +2,63 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
-#include <string>
 #include <vector>
+
+#include "unit/sampling/sampling_fakes.h"
 
 namespace lumora {
 namespace {
 
-// Every call of the tick in one journal, so that the order is what the tests compare.
-using Journal = std::vector<std::string>;
-
-class JournalSampler final : public __performance_data {
-public:
-    JournalSampler(Journal& journal, std::string name, bool ready)
-        : __performance_data(SamplerContext{}), m_journal(journal), m_name(std::move(name)), m_ready(ready) {}
-    ActivityState Update() override { return 0; }
-    bool GetStatisticsText(std::u16string&) override { return true; }
-    bool Open() override { return true; }
-    bool Close() override { return true; }
-    bool BeforeUpdate() override {
-        m_journal.push_back("before " + m_name);
-        return m_ready;
-    }
-    bool AfterUpdate() override {
-        m_journal.push_back("after " + m_name);
-        return true;
-    }
-
-private:
-    Journal& m_journal;
-    std::string m_name;
-    bool m_ready;
-};
-
 struct Lamp {
-    std::string name;
     bool shown;
     bool hasSampler;
-    bool samplerReady;
     ActivityState state;
 };
 
-// The lamps and the outputs of one tick, both writing to the journal.
-class JournalTick final : public TickLamps, public TickOutputs {
-public:
-    JournalTick(Journal& journal, bool snapshot, const std::vector<Lamp>& lamps)
-        : m_journal(journal), m_snapshot(snapshot), m_lamps(lamps) {
-        for (const Lamp& lamp : lamps) m_samplers.emplace_back(journal, lamp.name, lamp.samplerReady);
-    }
-    bool RefreshSnapshot() override {
-        m_journal.push_back("snapshot");
-        return m_snapshot;
-    }
-    size_t Count() override { return m_lamps.size(); }
-    bool IsShown(size_t index) override { return m_lamps[index].shown; }
-    __performance_data* Sampler(size_t index) override { return m_lamps[index].hasSampler ? &m_samplers[index] : nullptr; }
+// The lamps of one tick, and its outputs showing what the last EndTick was told since BeginTick.
+struct FakeTick final : TickLamps, TickOutputs {
+    FakeTick(std::vector<Lamp> l, bool works) : lamps(std::move(l)), snapshotWorks(works) {}
+    bool RefreshSnapshot() override { return ++snapshots, snapshotWorks; }
+    size_t Count() override { return lamps.size(); }
+    bool IsShown(size_t index) override { return lamps[index].shown; }
+    __performance_data* Sampler(size_t index) override { return lamps[index].hasSampler ? &sampler : nullptr; }
     ActivityState Update(size_t index) override {
-        m_journal.push_back("update " + m_lamps[index].name);
-        return m_lamps[index].state;
+        sampled.push_back(index);
+        return lamps[index].state;
     }
-    void BeginTick() override { m_journal.push_back("outputs begin"); }
-    void AddActivity(ActivityState state) override { m_journal.push_back("outputs add " + std::to_string(state)); }
-    void EndTick() override { m_journal.push_back("outputs end"); }
+    void BeginTick() override { told = 0; }
+    void AddActivity(ActivityState state) override { told |= state; }
+    void EndTick() override { shown = told; }
 
-private:
-    Journal& m_journal;
-    bool m_snapshot;
-    std::vector<Lamp> m_lamps;
-    std::deque<JournalSampler> m_samplers;  // samplers cannot move
+    std::vector<Lamp> lamps;
+    bool snapshotWorks;
+    testing::StubSampler sampler;
+    int snapshots = 0;
+    std::vector<size_t> sampled;
+    ActivityState told = 0, shown = 0xFF;  // as a busy tick left the LED and the tray
 };
 
-TEST(UpdateTick, SamplesShownLampsInDeviceOrderBetweenTheOutputsAndEndsEarlyWithoutASnapshot) {
-    const std::vector<Lamp> lamps = {
-        {"drive0", true, true, true, 0x00010000},
-        {"hidden", false, true, true, 7},
-        {"nosampler", true, false, true, 7},
-        {"notready", true, true, false, 7},
-        {"volume", true, true, true, 0x00020003},
-    };
+TEST(UpdateTick, SamplesEachShownLampOnceFromOneSnapshotAndShowsTheirActivity) {
+    const std::vector<Lamp> lamps = {{true, true, 0x00010000}, {false, true, 7}, {true, false, 7}, {true, true, 3}};
     const struct {
         const char* what;
-        bool snapshot;
-        bool result;
-        Journal expected;
+        std::vector<Lamp> lamps;
+        bool snapshotWorks, result;
+        int snapshots;
+        std::vector<size_t> sampled;
+        ActivityState shown;
     } cases[] = {
-        {"a tick samples each ready, shown lamp once, outputs around them", true, true,
-         {"outputs begin", "snapshot", "before drive0", "update drive0", "after drive0", "outputs add 65536",
-          "before notready", "before volume", "update volume", "after volume", "outputs add 131075", "outputs end"}},
-        {"a failed snapshot samples nothing and still ends the outputs' tick", false, false,
-         {"outputs begin", "snapshot", "outputs end"}},
+        {"a hidden lamp or one without a sampler is never sampled", lamps, true, true, 1, {0, 3}, 0x00010003},
+        {"a failed snapshot leaves the LED and the tray dark", lamps, false, false, 1, {}, 0},
+        {"no snapshot while no lamp is shown", {{false, true, 7}, {false, true, 7}}, true, true, 0, {}, 0},
     };
     for (const auto& c : cases) {
-        Journal journal;
-        JournalTick tick(journal, c.snapshot, lamps);
+        FakeTick tick(c.lamps, c.snapshotWorks);
         EXPECT_EQ(RunUpdateTick(tick, &tick), c.result) << c.what;
-        EXPECT_EQ(journal, c.expected) << c.what;
+        EXPECT_EQ(tick.snapshots, c.snapshots) << c.what;
+        EXPECT_EQ(tick.sampled, c.sampled) << c.what;
+        EXPECT_EQ(tick.shown, c.shown) << c.what;
     }
-}
-
-// With nothing on screen the snapshot would be read for nobody: the tick's one real cost.
-TEST(UpdateTick, TakesNoSnapshotWhileNoLampIsShownAndLeavesTheOutputsIdle) {
-    Journal journal;
-    JournalTick tick(journal, true, {{"hidden0", false, true, true, 7}, {"hidden1", false, true, true, 7}});
-    EXPECT_TRUE(RunUpdateTick(tick, &tick));
-    EXPECT_EQ(journal, (Journal{"outputs begin", "outputs end"}));
 }
 
 TEST(TrimSchedule, TrimsOnceAboutEveryTenSecondsOfTicksWhateverTheInterval) {
