@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace lumora {
@@ -10,52 +9,38 @@ namespace {
 
 enum Fault { kNoFault, kNoKbdName, kNoDevice, kNoQuery, kNotNt };
 
-// A keyboard with its driver and key state; each call the LED makes is logged by name.
+// What the system holds: the keyboard's LED flags and key state, the "Kbd" name (with
+// kNoKbdName it is another program's already) and the handles open on it.
 struct Keyboard {
-    Keyboard(uint16_t flags, bool toggled, Fault f = kNoFault) : ledFlags(flags), scrollToggled(toggled), fault(f) {}
     uint16_t ledFlags;
     bool scrollToggled;
-    Fault fault;
-    std::string calls;
-
-    void Log(const char* call) { calls += calls.empty() ? call : std::string(" ") + call; }
+    Fault fault = kNoFault;
+    bool kbdName = false;
+    int openHandles = 0;
 };
 
 struct FakeDevice : KeyboardDevice {
-    explicit FakeDevice(Keyboard& k) : keyboard(k) {}
-    ~FakeDevice() override { keyboard.Log("close"); }
+    explicit FakeDevice(Keyboard& k) : keyboard(k) { ++keyboard.openHandles; }
+    ~FakeDevice() override { --keyboard.openHandles; }
     bool QueryIndicators(uint16_t& flags) override {
-        keyboard.Log("query");
-        if (keyboard.fault == kNoQuery) return false;
         flags = keyboard.ledFlags;
-        return true;
+        return keyboard.fault != kNoQuery;
     }
-    bool SetIndicators(uint16_t flags) override {
-        keyboard.Log("set");
-        keyboard.ledFlags = flags;
-        return true;
-    }
+    bool SetIndicators(uint16_t flags) override { return keyboard.ledFlags = flags, true; }
     Keyboard& keyboard;
 };
 
 struct FakePlatform : KeyboardLedPlatform {
     explicit FakePlatform(Keyboard& k) : keyboard(k) {}
     bool IsNtPlatform() override { return keyboard.fault != kNotNt; }
-    bool DefineKbdName() override {
-        keyboard.Log("define");
-        return keyboard.fault != kNoKbdName;
-    }
-    void RemoveKbdName() override { keyboard.Log("remove"); }
+    bool DefineKbdName() override { return keyboard.kbdName = true, keyboard.fault != kNoKbdName; }
+    void RemoveKbdName() override { keyboard.kbdName = false; }
     std::unique_ptr<KeyboardDevice> OpenKbd() override {
-        keyboard.Log("open");
-        if (keyboard.fault == kNoDevice) return nullptr;
+        if (keyboard.fault == kNoDevice || !keyboard.kbdName) return nullptr;
         return std::make_unique<FakeDevice>(keyboard);
     }
     bool IsScrollLockToggled() override { return keyboard.scrollToggled; }
-    void PressScrollLock() override {
-        keyboard.Log("press");
-        keyboard.scrollToggled = !keyboard.scrollToggled;
-    }
+    void PressScrollLock() override { keyboard.scrollToggled = !keyboard.scrollToggled; }
     Keyboard& keyboard;
 };
 
@@ -67,70 +52,60 @@ void Tick(KeyboardLed& led, const KeyboardLedOptions& options, std::vector<Activ
     led.Apply(options);
 }
 
-TEST(KeyboardLed, DefinesOpensAndRemovesOnlyWhatItGot) {
-    struct Row { Fault fault; const char *atStart, *atExit; };
-    for (const Row& row : std::vector<Row>{{kNoFault, "define open", "query set query set remove close"},
-                                           {kNoDevice, "define open", "remove"},
-                                           {kNoKbdName, "define", ""}}) {
-        Keyboard keyboard(0, false, row.fault);
+TEST(KeyboardLed, LeavesAnotherProgramsKbdNameAndANeverOpenedDeviceAlone) {
+    for (Fault fault : {kNoFault, kNoDevice, kNoKbdName}) {
+        Keyboard keyboard{0, false, fault};
         auto led = std::make_unique<KeyboardLed>(std::make_unique<FakePlatform>(keyboard));
-        EXPECT_EQ(keyboard.calls, row.atStart);
-        keyboard.calls.clear();
-        Tick(*led, kDirect, {1});  // a failed open is not retried
+        keyboard.fault = kNoFault;  // a failed open is not retried: the direct mode stays dark
+        Tick(*led, kDirect, {1});
+        EXPECT_EQ(keyboard.ledFlags, fault == kNoFault ? 1 : 0) << fault;
+        EXPECT_FALSE(keyboard.scrollToggled) << fault << ": never the key instead";
         led.reset();
-        EXPECT_EQ(keyboard.calls, row.atExit) << "a \"Kbd\" it did not define is another program's";
+        EXPECT_EQ(keyboard.kbdName, fault == kNoKbdName) << fault << ": only the name it defined is removed";
+        EXPECT_EQ(keyboard.openHandles, 0) << fault;
     }
 }
 
-// Each tick: the states it accumulates, then the LED flags and key state it leaves.
-struct Step { std::vector<ActivityState> states; uint16_t ledFlags; bool scrollToggled; };
-struct ModeRow { const char* name; Keyboard keyboard; KeyboardLedOptions options; std::vector<Step> ticks; };
+// Each tick: the options, the states it accumulates, then the LED flags and key state it leaves.
+struct Step { KeyboardLedOptions options; std::vector<ActivityState> states; uint16_t ledFlags; bool scrollToggled; };
 
-TEST(KeyboardLed, EachTickShowsWhetherItSawActivity) {
-    for (ModeRow& row : std::vector<ModeRow>{
-             {"direct: reading lights, num lock kept", {2, false}, kDirect,
-              {{{0x00010000}, 3, false}, {{0}, 2, false}, {{0, 0x80}, 3, false}, {{0x100}, 3, false}}},
-             {"direct: a lit LED at start goes dark", {5, false}, kDirect, {{{}, 4, false}}},
-             {"direct: no query, no write", {2, false, kNoQuery}, kDirect, {{{1}, 2, false}}},
-             {"direct off the NT platform", {2, false, kNotNt}, kDirect, {{{1}, 2, false}}},
-             {"direct without a device: never the key", {0, false, kNoDevice}, kDirect, {{{1}, 0, false}}},
-             {"keys: on with activity, off without", {2, false}, kKeys,
-              {{{0x00010000}, 2, true}, {{0x1}, 2, true}, {{0}, 2, false}, {{0}, 2, false}}},
-             {"keys: ScrollLock on at start", {0, true}, kKeys, {{{0}, 0, false}, {{1}, 0, true}}},
-             {"off: the user's ScrollLock stays", {1, true}, kOff, {{{1}, 1, true}}},
-             {"off in direct mode", {1, false}, kOffDirect, {{{1}, 1, false}}},
+TEST(KeyboardLed, EachTickShowsWhetherItSawActivityAndChangedOptionsSwitchOffTheWayItLit) {
+    struct Row { const char* name; Keyboard keyboard; std::vector<Step> ticks; };
+    for (Row& row : std::vector<Row>{
+             {"direct: reading lights, num lock kept", {2, false},
+              {{kDirect, {0x00010000}, 3, false}, {kDirect, {0}, 2, false}, {kDirect, {0, 0x80}, 3, false},
+               {kDirect, {0x100}, 3, false}}},
+             {"direct: a lit LED at start goes dark", {5, false}, {{kDirect, {}, 4, false}}},
+             {"direct: no query, no write", {2, false, kNoQuery}, {{kDirect, {1}, 2, false}}},
+             {"direct off the NT platform", {2, false, kNotNt}, {{kDirect, {1}, 2, false}}},
+             {"keys: on with activity, off without", {2, false},
+              {{kKeys, {0x00010000}, 2, true}, {kKeys, {0x1}, 2, true}, {kKeys, {0}, 2, false}, {kKeys, {0}, 2, false}}},
+             {"keys: ScrollLock on at start", {0, true}, {{kKeys, {0}, 0, false}, {kKeys, {1}, 0, true}}},
+             {"off: the user's ScrollLock stays", {1, true}, {{kOff, {1}, 1, true}}},
+             {"off in direct mode", {1, false}, {{kOffDirect, {1}, 1, false}}},
+             {"direct, then off", {4, false}, {{kDirect, {1}, 5, false}, {kOff, {1}, 4, false}}},
+             {"keys, then off", {4, false}, {{kKeys, {1}, 4, true}, {kOff, {1}, 4, false}}},
+             {"direct, then off in direct mode", {4, false}, {{kDirect, {1}, 5, false}, {kOffDirect, {1}, 4, false}}},
+             {"keys, then off in direct mode", {4, false}, {{kKeys, {1}, 4, true}, {kOffDirect, {1}, 4, false}}},
+             {"keys, then direct", {4, false}, {{kKeys, {1}, 4, true}, {kDirect, {1}, 5, false}}},
+             {"direct, then keys", {4, false}, {{kDirect, {1}, 5, false}, {kKeys, {1}, 4, true}}},
          }) {
         Keyboard& keyboard = row.keyboard;
         KeyboardLed led(std::make_unique<FakePlatform>(keyboard));
         for (size_t i = 0; i < row.ticks.size(); ++i) {
-            Tick(led, row.options, row.ticks[i].states);
+            Tick(led, row.ticks[i].options, row.ticks[i].states);
             EXPECT_EQ(keyboard.ledFlags, row.ticks[i].ledFlags) << row.name << ", tick " << i;
             EXPECT_EQ(keyboard.scrollToggled, row.ticks[i].scrollToggled) << row.name << ", tick " << i;
         }
-    }
-}
-
-TEST(KeyboardLed, ChangedOptionsSwitchOffTheWayTheLastTickLit) {
-    struct Row { KeyboardLedOptions lit, then; uint16_t ledFlags; bool scrollToggled; };
-    for (const Row& row : std::vector<Row>{{kDirect, kOff, 0, false},
-                                           {kKeys, kOff, 0, false},
-                                           {kDirect, kOffDirect, 0, false},
-                                           {kKeys, kOffDirect, 0, false},
-                                           {kKeys, kDirect, 1, false},
-                                           {kDirect, kKeys, 0, true}}) {
-        Keyboard keyboard(4, false);
-        KeyboardLed led(std::make_unique<FakePlatform>(keyboard));
-        Tick(led, row.lit, {1});
-        Tick(led, row.then, {1});
-        const std::string name = std::to_string(row.lit.directAccess) + " then " + std::to_string(row.then.useLed) +
-                                 std::to_string(row.then.directAccess);
-        EXPECT_EQ(keyboard.ledFlags, 4 | row.ledFlags) << name;
-        EXPECT_EQ(keyboard.scrollToggled, row.scrollToggled) << name;
-        keyboard.calls.clear();
-        Tick(led, row.then, {1});
-        if (!row.then.useLed) {
-            EXPECT_EQ(keyboard.calls, "") << name << ": a switched-off LED is left alone";
-        }
+        const KeyboardLedOptions last = row.ticks.back().options;
+        if (last.useLed) continue;
+        // Switched off, the LED and the key are the user's: what the user sets stays.
+        keyboard.ledFlags ^= 1;
+        keyboard.scrollToggled = !keyboard.scrollToggled;
+        const Keyboard set = keyboard;
+        Tick(led, last, {1});
+        EXPECT_EQ(keyboard.ledFlags, set.ledFlags) << row.name;
+        EXPECT_EQ(keyboard.scrollToggled, set.scrollToggled) << row.name;
     }
 }
 
