@@ -3,78 +3,52 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
+
+#include "settings/settings_store.h"
 
 namespace lumora {
 namespace {
 
-TEST(IntervalSlider, AStoredIntervalFindsItsPositionAndMovesOntoAnEntry20Below) {
-    const struct {
-        int32_t stored;
-        IntervalChoice expected;
-    } rows[] = {
-        {120, {5, 100}},
-        {90, {6, 70}},
-        {50, {7, 50}},  // an entry of its own, before 30 + 20 is reached
-        {70, {6, 70}},  // likewise before 50 + 20
-        {40, {0, 40}},  // neither: the slow end, and the user's own interval stays
-        {1000, {0, 1000}},
-        {1020, {0, 1000}},
-        {720, {1, 700}},
-        {30, {8, 30}},
-        {20, {0, 20}},
-        {0, {0, 0}},
-        {INT32_MIN, {0, INT32_MIN}},
-        {INT32_MAX, {0, INT32_MAX}},
-    };
-    for (const auto& row : rows) {
-        const IntervalChoice choice = IntervalForStoredFrequency(row.stored);
-        EXPECT_EQ(choice.position, row.expected.position) << row.stored;
-        EXPECT_EQ(choice.frequency, row.expected.frequency) << row.stored;
+// Reopening the page puts the slider back where the user left it, and a stored interval 20 ms
+// above an entry moves onto that entry: either way the slider shows what the timer gets.
+TEST(IntervalSlider, APositionAndTheTimerIntervalAgreeBothWays) {
+    const int32_t positions = static_cast<int32_t>(CSettings::UpdateIntervals.size());
+    for (int32_t position = 0; position < positions; ++position) {
+        const int32_t interval = FrequencyAtSliderPosition(position);
+        const IntervalChoice same = IntervalForStoredFrequency(interval);
+        const IntervalChoice above = IntervalForStoredFrequency(interval + 20);
+        EXPECT_EQ(std::pair(same.position, same.frequency), std::pair(position, interval));
+        EXPECT_EQ(FrequencyAtSliderPosition(above.position), above.frequency) << interval + 20;
+        EXPECT_TRUE(above.frequency == interval || above.frequency == interval + 20) << interval + 20;
+    }
+    for (int32_t position : {positions, -1, INT32_MAX, INT32_MIN}) EXPECT_EQ(FrequencyAtSliderPosition(position), 50);
+    // Any other interval leaves the slider at the slow end, and is kept until the slider moves.
+    for (int32_t stored : {40, 20, 0, INT32_MIN, INT32_MAX}) {
+        const IntervalChoice choice = IntervalForStoredFrequency(stored);
+        EXPECT_EQ(std::pair(choice.position, choice.frequency), std::pair(0, stored));
     }
 }
 
-TEST(IntervalSlider, EachPositionStandsForOneEntryAndAnyOtherFor50) {
-    const int32_t rows[][2] = {{0, 1000}, {1, 700}, {2, 500}, {3, 300}, {4, 200}, {5, 100}, {6, 70},
-                               {7, 50},   {8, 30},  {9, 50},  {-1, 50}, {INT32_MAX, 50}, {INT32_MIN, 50}};
-    for (const auto& row : rows) {
-        EXPECT_EQ(FrequencyAtSliderPosition(row[0]), row[1]) << row[0];
-        // Reopening the page puts the slider back where the user left it.
-        if (row[0] >= 0 && row[0] <= 8) {
-            EXPECT_EQ(IntervalForStoredFrequency(row[1]).position, row[0]);
-        }
-    }
-}
-
-TEST(AppearanceReadouts, OpacityInWordsAtTheEndsAndTruncatedPerCentBetweenAndIntervalAsTheTimerTakesIt) {
-    const struct {
-        std::u16string (*readout)(int32_t);
-        int32_t value;
-        std::u16string text;
-    } rows[] = {
+TEST(AppearanceReadouts, OpacityInWordsAtTheEndsAndTruncatedPerCentBetweenAndTheIntervalInMs) {
+    const std::tuple<std::u16string (*)(int32_t), int32_t, std::u16string> rows[] = {
         {OpacityReadout, 0, u"Invisible"},    {OpacityReadout, 1, u"0%"},         {OpacityReadout, 3, u"1%"},
         {OpacityReadout, 128, u"50%"},        {OpacityReadout, 254, u"99%"},      {OpacityReadout, 255, u"Opaque"},
         {OpacityReadout, 256, u"Opaque"},     {OpacityReadout, -1, u"Invisible"}, {OpacityReadout, INT32_MAX, u"Opaque"},
-        {IntervalReadout, 50, u"50 ms"},      {IntervalReadout, 1000, u"1000 ms"}, {IntervalReadout, 0, u"0 ms"},
-        {IntervalReadout, -1, u"4294967295 ms"},
+        {IntervalReadout, 50, u"50 ms"},
     };
-    for (const auto& row : rows) EXPECT_EQ(row.readout(row.value), row.text) << row.value;
+    for (const auto& [readout, value, text] : rows) EXPECT_EQ(readout(value), text) << value;
 }
 
 TEST(AppearanceReset, VisibleLampsLineUpFromTheCornerTwoPixelsApart) {
-    const struct {
-        std::vector<int32_t> widths;
-        std::vector<std::pair<int32_t, int32_t>> places;
-    } rows[] = {
-        {{}, {}},
-        {{16}, {{2, 2}}},
-        {{16, 16, 16}, {{2, 2}, {20, 2}, {38, 2}}},
-        // A lamp of another width moves the ones after it by its own width.
-        {{16, 40, 16}, {{2, 2}, {20, 2}, {62, 2}}},
+    // A lamp of another width moves the ones after it by its own width.
+    const std::pair<std::vector<int32_t>, std::vector<std::pair<int32_t, int32_t>>> rows[] = {
+        {{}, {}}, {{16}, {{2, 2}}}, {{16, 40, 16}, {{2, 2}, {20, 2}, {62, 2}}},
     };
-    for (const auto& row : rows) {
+    for (const auto& [widths, expected] : rows) {
         std::vector<std::pair<int32_t, int32_t>> places;
-        for (const LampPlace& place : LineUpLamps(row.widths)) places.emplace_back(place.x, place.y);
-        EXPECT_EQ(places, row.places) << row.widths.size();
+        for (const LampPlace& place : LineUpLamps(widths)) places.emplace_back(place.x, place.y);
+        EXPECT_EQ(places, expected) << widths.size();
     }
 }
 
