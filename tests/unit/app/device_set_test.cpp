@@ -85,27 +85,27 @@ struct DeviceSetTest : ::testing::Test {
     }
 };
 
-TEST_F(DeviceSetTest, TwoDrivesAndTheVolumesBeforeTotal) {
-    Serve({u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"HarddiskVolume50", u"HarddiskVolume5", u"H", u"_Total", u"E:"});
-    Build();
-    // Counter samplers, each on its own instance: a volume without a letter by its whole name.
-    ASSERT_EQ(Reads(), (std::vector<uint32_t>{100, 101, 102, 200, 201, 202, 203, 204}));
-    EXPECT_EQ(g_devices[4].name, u"D:\\ - ") << "a volume whose label is empty";
-}
-
-TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNames) {
-    const std::tuple<std::vector<std::u16string>, std::vector<std::u16string>, std::vector<uint32_t>> cases[] = {
-        {{u"1", u"0 C:", u"_Total"}, {u"0", u"1", u"All", u"C:"}, {101, 100, 102, 200}},  // out of order
+TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNamesAndTheVolumesComeBeforeTotal) {
+    using Names = std::vector<std::u16string>;
+    const std::tuple<Names, Names, Names, std::vector<uint32_t>> cases[] = {  // PhysicalDisk, LogicalDisk, devices, reads
+        // A volume without a letter goes by its whole name; a volume whose label is empty.
+        {{u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"HarddiskVolume50", u"HarddiskVolume5", u"H", u"_Total", u"E:"},
+         {u"Physical Drive 0", u"Physical Drive 1", u"All-In-One", u"C:\\ - System", u"D:\\ - ", u"HarddiskVolume50",
+          u"HarddiskVolume5", u"H"},
+         {100, 101, 102, 200, 201, 202, 203, 204}},
+        {{u"1", u"0 C:", u"_Total"}, {u"C:"}, {u"Physical Drive 0", u"Physical Drive 1", u"All-In-One", u"C:\\ - System"},
+         {101, 100, 102, 200}},
         // "01 C:" would become drive 1, whose sampler looks for "1" and reads only zeros.
-        {{u"x", u"3abc", u"99999999999", u"01 C:", u"00", u"4 E:", u"_Total"}, {u"4", u"All", u"C:"}, {105, 106, 200}},
+        {{u"x", u"3abc", u"99999999999", u"01 C:", u"00", u"4 E:", u"_Total"}, {u"C:"},
+         {u"Physical Drive 4", u"All-In-One", u"C:\\ - System"}, {105, 106, 200}},
     };
-    for (const auto& [instances, labels, reads] : cases) {
-        Serve(instances, {u"C:"});
+    for (const auto& [physical, logical, names, reads] : cases) {
+        Serve(physical, logical);
         Build();
-        std::vector<std::u16string> found;
-        for (const DeviceRecord& device : g_devices) found.push_back(device.label);
-        EXPECT_EQ(found, labels);
-        EXPECT_EQ(Reads(), reads) << "each drive's sampler finds its instance by the drive's path";
+        Names found;
+        for (const DeviceRecord& device : g_devices) found.push_back(device.name);
+        EXPECT_EQ(found, names);
+        EXPECT_EQ(Reads(), reads) << "each sampler finds its own instance";
         DestroyIndicators();
     }
 }
@@ -141,7 +141,7 @@ TEST_F(DeviceSetTest, ARebuildKeepsThePositionsAndNeverMovesLiveRecords) {
 
     g_indicators[2]->m_x = 640;
     g_indicators[2]->m_visible = false;
-    EXPECT_TRUE(SaveIndicators());
+    SaveIndicators();
     EXPECT_NE(files.files[kSettings].find("[C:\\ - System]\r\nx=640\r\ny=2\r\nvisible=No\r\n"), std::string::npos);
     g_indicators[2]->m_y = 480;
     DestroyIndicators();
