@@ -16,11 +16,11 @@ const std::u16string kPath = u"C:\\L\\settings.ini";
 
 class IniEngineTest : public ::testing::Test {
 protected:
-    CIniEx& Open(const std::string& bytes, bool saveOnClose = true, bool ignoreCase = true) {
+    CIniEx& Open(const std::string& bytes, bool saveOnClose = true) {
         ini.reset();  // its own save must not land on the next file
         files.files[kPath] = bytes;
         ini = std::make_unique<CIniEx>(4, files, caseMapping);
-        EXPECT_TRUE(ini->Open(kPath, saveOnClose, true, ignoreCase));
+        EXPECT_TRUE(ini->Open(kPath, saveOnClose, true, true));
         return *ini;
     }
     std::string& OnDisk() { return files.files[kPath]; }
@@ -164,14 +164,6 @@ TEST_F(IniEngineTest, WithoutAFileGettersGiveDefaultsAndNothingIsWritten) {
     EXPECT_FALSE(ini->Open(u"C:\\missing.ini", true, false, true)) << "a missing file is only created on request";
     ini.reset();
     EXPECT_EQ(files.writes, 0);
-}
-
-TEST_F(IniEngineTest, WithIgnoreCaseOffNamesMustMatchExactly) {
-    Open("[appearance]\nOpacity=7\n", false, false);
-    EXPECT_EQ(ini->GetInt(0, u"Appearance", u"Opacity"), 0);
-    ini->SetString(u"appearance", u"opacity", u"7");
-    EXPECT_EQ(ini->GetInt(0, u"appearance", u"Opacity"), 7);
-    EXPECT_TRUE(ini->IsModified());
 }
 
 }  // namespace
