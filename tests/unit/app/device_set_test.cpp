@@ -87,14 +87,15 @@ struct DeviceSetTest : ::testing::Test {
 
 TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNamesAndTheVolumesComeBeforeTotal) {
     using Names = std::vector<std::u16string>;
-    const std::tuple<Names, Names, Names, std::vector<uint32_t>> cases[] = {  // PhysicalDisk, LogicalDisk, devices, reads
+    // The PhysicalDisk and LogicalDisk instances, the devices found, and what each one's sampler reads.
+    const std::tuple<Names, Names, Names, std::vector<uint32_t>> cases[] = {
         // A volume without a letter goes by its whole name; a volume whose label is empty.
         {{u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"HarddiskVolume50", u"HarddiskVolume5", u"H", u"_Total", u"E:"},
          {u"Physical Drive 0", u"Physical Drive 1", u"All-In-One", u"C:\\ - System", u"D:\\ - ", u"HarddiskVolume50",
           u"HarddiskVolume5", u"H"},
          {100, 101, 102, 200, 201, 202, 203, 204}},
-        {{u"1", u"0 C:", u"_Total"}, {u"C:"}, {u"Physical Drive 0", u"Physical Drive 1", u"All-In-One", u"C:\\ - System"},
-         {101, 100, 102, 200}},
+        {{u"1", u"0 C:", u"_Total"}, {u"C:"},
+         {u"Physical Drive 0", u"Physical Drive 1", u"All-In-One", u"C:\\ - System"}, {101, 100, 102, 200}},
         // "01 C:" would become drive 1, whose sampler looks for "1" and reads only zeros.
         {{u"x", u"3abc", u"99999999999", u"01 C:", u"00", u"4 E:", u"_Total"}, {u"C:"},
          {u"Physical Drive 4", u"All-In-One", u"C:\\ - System"}, {105, 106, 200}},

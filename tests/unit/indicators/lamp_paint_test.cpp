@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
+#include <tuple>
 
 namespace lumora {
 namespace {
@@ -12,11 +13,7 @@ namespace {
 using C = LampColour;
 
 TEST(LampFill, EachStatePaintsItsColoursWithTheSplitInProportion) {
-    struct Row {
-        ActivityState state;
-        int32_t top, bottom;
-        LampFill expected;
-    } rows[] = {
+    const std::tuple<ActivityState, int32_t, int32_t, std::tuple<C, C, int32_t>> rows[] = {  // state, top, bottom, fill
         {0, 0, 12, {C::Idle, C::Idle, 12}},
         {0x00010000, 0, 12, {C::Read, C::Read, 12}},
         {0xFFFF0000, 0, 12, {C::Read, C::Read, 12}},
@@ -32,11 +29,9 @@ TEST(LampFill, EachStatePaintsItsColoursWithTheSplitInProportion) {
         // The largest halves must not overflow their sum.
         {0xFFFFFFFF, 0, 12, {C::Read, C::Write, 6}},
     };
-    for (const Row& row : rows) {
-        const LampFill fill = PlanLampFill(row.state, row.top, row.bottom);
-        EXPECT_EQ(fill.upper, row.expected.upper) << std::hex << row.state;
-        EXPECT_EQ(fill.lower, row.expected.lower) << std::hex << row.state;
-        EXPECT_EQ(fill.split, row.expected.split) << std::hex << row.state;
+    for (const auto& [state, top, bottom, expected] : rows) {
+        const LampFill fill = PlanLampFill(state, top, bottom);
+        EXPECT_EQ(std::tuple(fill.upper, fill.lower, fill.split), expected) << std::hex << state;
     }
 }
 
@@ -50,15 +45,13 @@ TEST(LampDrag, CtrlSnapsTowardZeroInWholeSteps) {
     for (const auto& row : rows) EXPECT_EQ(SnapToGrid(row[0], row[1]), row[2]) << row[0] << " by " << row[1];
 }
 
-// The hue of a colour (0x00BBGGRR) in degrees, 0 for red, rising through yellow, green and blue.
+// The hue of a saturated colour (0x00BBGGRR) in degrees, 0 for red, rising through yellow, green and blue.
 double Hue(uint32_t colour) {
     const double red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
-    const double high = std::max({red, green, blue}), low = std::min({red, green, blue});
-    if (high == low) return 0;
-    double hue = 0;
-    if (high == red) hue = 60 * (green - blue) / (high - low);
-    else if (high == green) hue = 120 + 60 * (blue - red) / (high - low);
-    else hue = 240 + 60 * (red - green) / (high - low);
+    const double high = std::max({red, green, blue}), range = high - std::min({red, green, blue});
+    const double hue = high == red     ? 60 * (green - blue) / range
+                       : high == green ? 120 + 60 * (blue - red) / range
+                                       : 240 + 60 * (red - green) / range;
     return hue < 0 ? hue + 360 : hue;
 }
 

@@ -22,7 +22,7 @@ TEST(IntervalSlider, APositionAndTheTimerIntervalAgreeBothWays) {
         EXPECT_EQ(FrequencyAtSliderPosition(above.position), above.frequency) << interval + 20;
         EXPECT_TRUE(above.frequency == interval || above.frequency == interval + 20) << interval + 20;
     }
-    for (int32_t position : {positions, -1, INT32_MAX, INT32_MIN}) EXPECT_EQ(FrequencyAtSliderPosition(position), 50);
+    for (int32_t outside : {positions, -1, INT32_MAX, INT32_MIN}) EXPECT_EQ(FrequencyAtSliderPosition(outside), 50);
     // Any other interval leaves the slider at the slow end, and is kept until the slider moves.
     for (int32_t stored : {40, 20, 0, INT32_MIN, INT32_MAX}) {
         const IntervalChoice choice = IntervalForStoredFrequency(stored);

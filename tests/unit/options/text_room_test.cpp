@@ -2,17 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace lumora {
 namespace {
 
 TEST(TextRoom, ATooNarrowControlGrowsIntoTheRoomBesideIt) {
-    const struct {
-        TextSpan control;
-        int32_t width;
-        bool centred;
-        TextSpan limits;
-        TextSpan expected;
-    } rows[] = {
+    // The control, the text's width, whether it is centred, the limits beside it, the control after.
+    const std::tuple<TextSpan, int32_t, bool, TextSpan, TextSpan> rows[] = {
         {{10, 50}, 40, false, {4, 100}, {10, 50}},  // wide enough already
         {{10, 50}, 30, true, {4, 100}, {10, 50}},   // never narrower
         {{10, 50}, 47, false, {4, 100}, {10, 57}},  // left-aligned text grows to the right only
@@ -23,24 +20,20 @@ TEST(TextRoom, ATooNarrowControlGrowsIntoTheRoomBesideIt) {
         {{10, 50}, 50, true, {4, 53}, {4, 53}},     // and the other way round, as far as both go
         {{10, 98}, 100, false, {4, 96}, {10, 98}},  // already past a neighbour: it stays
     };
-    for (const auto& row : rows) {
-        const TextSpan span = WidenForText(row.control, row.width, row.centred, row.limits);
-        EXPECT_EQ(span.left, row.expected.left) << row.width << (row.centred ? " centred" : "");
-        EXPECT_EQ(span.right, row.expected.right) << row.width << (row.centred ? " centred" : "");
+    for (const auto& [control, width, centred, limits, expected] : rows) {
+        const TextSpan span = WidenForText(control, width, centred, limits);
+        EXPECT_EQ(std::pair(span.left, span.right), std::pair(expected.left, expected.right)) << width << centred;
     }
 }
 
 TEST(TextRoom, TheSmallestFittingWidthIsFoundOrTheWidestGiven) {
-    const struct {
-        int32_t threshold, narrowest, widest, expected;
-    } rows[] = {
+    const int32_t rows[][4] = {  // the narrowest that fits, the range, the width found
         {57, 40, 100, 57}, {40, 40, 100, 40}, {100, 40, 100, 100}, {41, 40, 41, 41},
         {200, 40, 100, 100},  // nothing fits: as wide as allowed
     };
-    for (const auto& row : rows) {
-        const int32_t found =
-            SmallestFittingWidth(row.narrowest, row.widest, [&](int32_t width) { return width >= row.threshold; });
-        EXPECT_EQ(found, row.expected) << row.threshold;
+    for (const auto& [threshold, narrowest, widest, expected] : rows) {
+        const auto fits = [threshold = threshold](int32_t width) { return width >= threshold; };
+        EXPECT_EQ(SmallestFittingWidth(narrowest, widest, fits), expected) << threshold;
     }
 }
 

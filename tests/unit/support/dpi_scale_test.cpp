@@ -6,11 +6,7 @@ namespace lumora {
 namespace {
 
 TEST(DpiScale, LengthsRoundToTheNearestPixelAsWindowsRoundsThem) {
-    const struct {
-        int32_t length;
-        uint32_t dpi;
-        int32_t scaled;
-    } rows[] = {
+    const int32_t rows[][3] = {  // length, DPI, scaled
         {16, 96, 16}, {16, 144, 24}, {16, 192, 32},
         {1, 120, 1},     // 1.25
         {1, 144, 2},     // 1.5: halves away from zero
@@ -20,8 +16,8 @@ TEST(DpiScale, LengthsRoundToTheNearestPixelAsWindowsRoundsThem) {
         {7, 0, 7},       // no DPI known: unchanged
         {30000000, 192, 60000000},  // the product alone would not fit 32 bits
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(ScaleForDpi(row.length, row.dpi), row.scaled) << row.length << " at " << row.dpi;
+    for (const auto& [length, dpi, scaled] : rows) {
+        EXPECT_EQ(ScaleForDpi(length, static_cast<uint32_t>(dpi)), scaled) << length << " at " << dpi;
     }
 }
 
