@@ -81,8 +81,6 @@ TEST(KeyboardLed, EachTickShowsWhetherItSawActivityAndChangedOptionsSwitchOffThe
              {"keys: on with activity, off without", {2, false},
               {{kKeys, {0x00010000}, 2, true}, {kKeys, {0x1}, 2, true}, {kKeys, {0}, 2, false}, {kKeys, {0}, 2, false}}},
              {"keys: ScrollLock on at start", {0, true}, {{kKeys, {0}, 0, false}, {kKeys, {1}, 0, true}}},
-             {"off: the user's ScrollLock stays", {1, true}, {{kOff, {1}, 1, true}}},
-             {"off in direct mode", {1, false}, {{kOffDirect, {1}, 1, false}}},
              {"direct, then off", {4, false}, {{kDirect, {1}, 5, false}, {kOff, {1}, 4, false}}},
              {"keys, then off", {4, false}, {{kKeys, {1}, 4, true}, {kOff, {1}, 4, false}}},
              {"direct, then off in direct mode", {4, false}, {{kDirect, {1}, 5, false}, {kOffDirect, {1}, 4, false}}},
