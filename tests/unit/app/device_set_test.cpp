@@ -38,6 +38,8 @@ struct FakeVolumes : VolumeNames {
 const std::u16string kSettings = u"C:\\settings.ini";
 CIniEx* g_engine = nullptr;  // as g_ini: the records may outlive it
 
+using Names = std::vector<std::u16string>;
+
 struct DeviceSetTest : ::testing::Test {
     testing::FakePerfQuery query;
     testing::FakePerfDisk perfDisk;
@@ -64,12 +66,13 @@ struct DeviceSetTest : ::testing::Test {
     }
     // Instance i of the PhysicalDisk object is busy reading 100 + i, of the LogicalDisk object
     // 200 + i, so that each sampler shows which instance it found.
-    void Serve(const std::vector<std::u16string>& physical, const std::vector<std::u16string>& logical) {
+    static std::vector<uint8_t> Block(const Names& physical, const Names& logical) {
         std::vector<perfsource::PerfInstanceModel> p, l;
         for (auto& name : physical) p.push_back(testing::DiskInstance(name, {1, 0, 0, 0, 0, 100 + p.size()}));
         for (auto& name : logical) l.push_back(testing::DiskInstance(name, {1, 0, 0, 0, 0, 200 + l.size()}));
-        query.block = perfsource::WriteBlock({testing::DiskObject(234, p), testing::DiskObject(236, l)}, 0);
+        return perfsource::WriteBlock({testing::DiskObject(234, p), testing::DiskObject(236, l)}, 0);
     }
+    void Serve(const Names& physical, const Names& logical) { query.block = Block(physical, logical); }
     void Build() {
         EnumDrives();
         CreateIndicators();
@@ -86,7 +89,6 @@ struct DeviceSetTest : ::testing::Test {
 };
 
 TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNamesAndTheVolumesComeBeforeTotal) {
-    using Names = std::vector<std::u16string>;
     // The PhysicalDisk and LogicalDisk instances, the devices found, and what each one's sampler reads.
     const std::tuple<Names, Names, Names, std::vector<uint32_t>> cases[] = {
         // A volume without a letter goes by its whole name; a volume whose label is empty.
@@ -172,40 +174,36 @@ TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
     system.roots = {u"C:\\", u"Z:\\", u"a:\\", u"E:\\", u"C:\\", u"\\\\?\\Volume{1}\\", u"1:\\", u""};
     system.types = {{u"C:\\", kDriveFixed}, {u"Z:\\", 4 /* network */}, {u"A:\\", kDriveRemovable},
                     {u"E:\\", 5 /* CD-ROM */}, {u"1:\\", kDriveFixed}};
-    const std::vector<std::u16string> fromSystem = {u"Physical Drive 0", u"Physical Drive 2", u"Physical Drive 63",
-                                                    u"All-In-One", u"A:", u"C:\\ - System"};
-    const std::vector<std::u16string> fromCounters = {u"Physical Drive 1", u"All-In-One", u"C:\\ - System"};
-    enum Fault { none, switchedOff, queryFails, nothing, noPhysicalDisk, noDrivesTotal, onlyLogicalTotal };
-    const std::tuple<Fault, CounterHealth, std::vector<std::u16string>> cases[] = {
-        {none, CounterHealth::usable, fromCounters},
-        {switchedOff, CounterHealth::switchedOff, fromSystem},
-        {queryFails, CounterHealth::broken, fromSystem},
-        {nothing, CounterHealth::broken, fromSystem},
-        {noPhysicalDisk, CounterHealth::broken, fromSystem},
-        {noDrivesTotal, CounterHealth::broken, fromSystem},
-        {onlyLogicalTotal, CounterHealth::broken, fromSystem},
+    const Names fromSystem = {u"Physical Drive 0", u"Physical Drive 2", u"Physical Drive 63", u"All-In-One", u"A:",
+                              u"C:\\ - System"};
+    const Names fromCounters = {u"Physical Drive 1", u"All-In-One", u"C:\\ - System"};
+    const std::vector<uint8_t> disks = Block({u"1 C:", u"_Total"}, {u"C:", u"_Total"});
+    using H = CounterHealth;
+    const std::tuple<const char*, std::vector<uint8_t>, uint32_t, bool, H> cases[] = {  // query failure, switched off
+        {"usable", disks, 0, false, H::usable},
+        {"switched off", disks, 0, true, H::switchedOff},
+        {"the query fails", disks, 5, false, H::broken},
+        {"no objects", perfsource::WriteBlock({}, 0), 0, false, H::broken},
+        {"no PhysicalDisk", perfsource::WriteBlock({testing::DiskObject(236, {testing::DiskInstance(u"C:", {})})}, 0),
+         0, false, H::broken},
+        {"no drives' _Total", Block({u"1 C:"}, {u"C:"}), 0, false, H::broken},
+        {"only the volumes' _Total", Block({u"1 C:", u"_Total"}, {u"_Total"}), 0, false, H::broken},
     };
-    for (const auto& [fault, health, names] : cases) {
-        Serve({u"1 C:", u"_Total"}, {u"C:", u"_Total"});
-        if (fault == noDrivesTotal) Serve({u"1 C:"}, {u"C:"});
-        if (fault == onlyLogicalTotal) Serve({u"1 C:", u"_Total"}, {u"_Total"});
-        if (fault == noPhysicalDisk) {
-            query.block = perfsource::WriteBlock({testing::DiskObject(236, {testing::DiskInstance(u"C:", {})})}, 0);
-        }
-        if (fault == nothing) query.block = perfsource::WriteBlock({}, 0);
-        query.failure = fault == queryFails ? 5 : 0;
-        perfDisk.readable = fault == switchedOff;
+    for (const auto& [what, block, failure, switchedOff, health] : cases) {
+        query.block = block;
+        query.failure = failure;
+        perfDisk.readable = switchedOff;
         perfDisk.disableCounters = 1;
         access.ForgetCountersSwitch();
         system.tried.clear();
         Build();
 
-        std::vector<std::u16string> found;
+        Names found;
         for (const DeviceRecord& device : g_devices) found.push_back(device.name);
-        EXPECT_EQ(found, names) << fault;
-        EXPECT_EQ(DeviceSetCounterHealth(), health) << fault;
-        const size_t tries = health == CounterHealth::usable ? 0 : kPhysicalDriveSearchLimit;
-        EXPECT_EQ(system.tried.size(), tries) << fault << ": a bounded search, past the gaps";
+        EXPECT_EQ(found, health == H::usable ? fromCounters : fromSystem) << what;
+        EXPECT_EQ(DeviceSetCounterHealth(), health) << what;
+        const size_t tries = health == H::usable ? 0 : kPhysicalDriveSearchLimit;
+        EXPECT_EQ(system.tried.size(), tries) << what << ": a bounded search, past the gaps";
         const std::u16string advice(CounterRepairAdvice(health));
         for (auto& record : g_indicators) {
             std::u16string text;
@@ -213,8 +211,7 @@ TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
             record->m_sampler->GetStatisticsText(text);
             const bool endsWithAdvice = !advice.empty() && text.size() >= advice.size() &&
                                         text.compare(text.size() - advice.size(), advice.size(), advice) == 0;
-            EXPECT_EQ(endsWithAdvice, health != CounterHealth::usable)
-                << fault << ": only a device measured by the driver says why";
+            EXPECT_EQ(endsWithAdvice, health != H::usable) << what << ": only a device measured by the driver says why";
             record->m_sampler->Close();
         }
         DestroyIndicators();
