@@ -18,7 +18,10 @@ struct Lamp {
 // The lamps of one tick, and its outputs showing what the last EndTick was told since BeginTick.
 struct FakeTick final : TickLamps, TickOutputs {
     FakeTick(std::vector<Lamp> l, bool works) : lamps(std::move(l)), snapshotWorks(works) {}
-    bool RefreshSnapshot() override { return ++snapshots, snapshotWorks; }
+    bool RefreshSnapshot() override {
+        ++snapshots;
+        return snapshotWorks;
+    }
     size_t Count() override { return lamps.size(); }
     bool IsShown(size_t index) override { return lamps[index].shown; }
     __performance_data* Sampler(size_t index) override { return lamps[index].hasSampler ? &sampler : nullptr; }

@@ -26,14 +26,20 @@ struct FakeDevice : KeyboardDevice {
         flags = keyboard.ledFlags;
         return keyboard.fault != kNoQuery;
     }
-    bool SetIndicators(uint16_t flags) override { return keyboard.ledFlags = flags, true; }
+    bool SetIndicators(uint16_t flags) override {
+        keyboard.ledFlags = flags;
+        return true;
+    }
     Keyboard& keyboard;
 };
 
 struct FakePlatform : KeyboardLedPlatform {
     explicit FakePlatform(Keyboard& k) : keyboard(k) {}
     bool IsNtPlatform() override { return keyboard.fault != kNotNt; }
-    bool DefineKbdName() override { return keyboard.kbdName = true, keyboard.fault != kNoKbdName; }
+    bool DefineKbdName() override {
+        keyboard.kbdName = true;  // by this program, or already by another one
+        return keyboard.fault != kNoKbdName;
+    }
     void RemoveKbdName() override { keyboard.kbdName = false; }
     std::unique_ptr<KeyboardDevice> OpenKbd() override {
         if (keyboard.fault == kNoDevice || !keyboard.kbdName) return nullptr;
