@@ -148,8 +148,9 @@ void CreateIndicators() {
         DeviceRecord& device = g_devices[i];
         auto record = std::make_unique<__gui_data>();
         record->m_settingsFile = g_deviceSetContext.store;
-        record->m_x = LampStartX(i);
-        record->m_y = 2;
+        const LampPlace start = LampStartPlace(i);
+        record->m_x = start.x;
+        record->m_y = start.y;
         record->m_sampler = MakeSampler(device);
         record->m_sampler->m_device = &device;
         if (record->m_settingsFile) record->m_settingsFile->SerializeIndicator(*record, false, device.name);

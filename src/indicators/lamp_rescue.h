@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "indicators/lamp_record.h"
+#include "support/lamp_place.h"
 
 namespace lumora {
 
@@ -15,12 +16,6 @@ struct MonitorArea {
     IndicatorRect bounds;  // the whole monitor, in screen pixels
     IndicatorRect work;    // without the taskbar and docked toolbars
     bool primary = false;
-};
-
-struct LampPlace {
-    int32_t x = 0;
-    int32_t y = 0;
-    bool operator==(const LampPlace& other) const { return x == other.x && y == other.y; }
 };
 
 // The lamp's new top-left corner, inside the work area of the monitor nearest to it, or nothing

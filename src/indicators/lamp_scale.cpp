@@ -6,9 +6,6 @@
 namespace lumora {
 namespace {
 
-constexpr int32_t kStartMargin = 2;
-constexpr int32_t kStartGap = 2;
-
 uint32_t (*g_startDpiQuery)() = nullptr;
 
 }  // namespace
@@ -31,8 +28,8 @@ uint32_t LampStartDpi() {
     return dpi ? dpi : kDefaultDpi;
 }
 
-int32_t LampStartX(size_t place) {
-    return kStartMargin + static_cast<int32_t>(place) * (LampMeasuresAt(LampStartDpi()).width + kStartGap);
+LampPlace LampStartPlace(size_t place) {
+    return PlaceInLampRow(place, static_cast<int32_t>(place) * LampMeasuresAt(LampStartDpi()).width);
 }
 
 }  // namespace lumora

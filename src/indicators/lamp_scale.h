@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "support/lamp_place.h"
+
 namespace lumora {
 
 struct LampMeasures {
@@ -24,8 +26,8 @@ LampMeasures LampMeasuresAt(uint32_t dpi);
 void SetStartDpiQuery(uint32_t (*query)());
 uint32_t LampStartDpi();
 
-// The left edge of a new lamp at `place`: a row along the top edge, two pixels apart, as
-// "Where are my indicators?" lines the lamps up, so that no two lamps overlap at any DPI.
-int32_t LampStartX(size_t place);
+// Where the new lamp of device `place` starts: the row of lamp_place.h, as "Where are my
+// indicators?" lines the lamps up, with every lamp before it as wide as a lamp at that DPI.
+LampPlace LampStartPlace(size_t place);
 
 }  // namespace lumora

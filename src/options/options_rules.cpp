@@ -9,8 +9,6 @@ namespace lumora {
 namespace {
 
 constexpr int32_t kFallbackFrequency = 50;
-constexpr int32_t kLineUpStart = 2;
-constexpr int32_t kLineUpGap = 2;
 
 int32_t WithKind(int32_t mode, int32_t kind, bool on) {
     if (on) return (mode & ~kIndicationNone) | kind;
@@ -53,10 +51,10 @@ std::u16string IntervalReadout(int32_t frequency) {
 std::vector<LampPlace> LineUpLamps(const std::vector<int32_t>& widths) {
     std::vector<LampPlace> places;
     places.reserve(widths.size());
-    int32_t x = kLineUpStart;
+    int32_t widthsBefore = 0;
     for (int32_t width : widths) {
-        places.push_back({x, kLineUpStart});
-        x += width + kLineUpGap;
+        places.push_back(PlaceInLampRow(places.size(), widthsBefore));
+        widthsBefore += width;
     }
     return places;
 }

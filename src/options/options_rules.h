@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/lamp_place.h"
+
 namespace lumora {
 
 // ---- Appearance page ----
@@ -35,14 +37,8 @@ std::u16string OpacityReadout(int32_t opacity);
 // "%u ms": the interval as the update timer receives it.
 std::u16string IntervalReadout(int32_t frequency);
 
-// Where a reset puts a visible lamp: its window's left edge and top edge on the screen.
-struct LampPlace {
-    int32_t x = 0;
-    int32_t y = 0;
-};
-
-// The visible lamps, in list order, side by side along the top of the screen from (2, 2), each
-// 2 pixels after the one before, whatever each one's width.
+// Where a reset puts the visible lamps, in list order: in the row of lamp_place.h, whatever each
+// one's width.
 std::vector<LampPlace> LineUpLamps(const std::vector<int32_t>& widths);
 
 // ---- General page ----

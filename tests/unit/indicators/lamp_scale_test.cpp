@@ -31,7 +31,7 @@ TEST(LampScale, NewLampsStandInARowTwoPixelsApartAtThePrimaryMonitorsDpi) {
     for (const auto& [query, primaryDpi, place, x] : rows) {
         g_primaryDpi = primaryDpi;
         SetStartDpiQuery(query ? PrimaryDpi : nullptr);
-        EXPECT_EQ(LampStartX(place), x) << primaryDpi << " place " << place;
+        EXPECT_EQ(LampStartPlace(place).x, x) << primaryDpi << " place " << place;
     }
     SetStartDpiQuery(nullptr);
 }
