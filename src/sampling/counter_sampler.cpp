@@ -1,6 +1,7 @@
 #include "sampling/counter_sampler.h"
 
 #include "sampling/perf_data_format.h"
+#include "sampling/perf_walk.h"
 #include "sampling/text_format.h"
 
 namespace lumora {
@@ -42,7 +43,7 @@ bool CRegistryAccessIndicator::Open() {
     } else if (kind == DEVICE_ALL_IN_ONE) {
         m_instanceName = u"_Total";
     }
-    if (m_instanceName.size() > kMaxInstanceNameUnits) m_instanceName.resize(kMaxInstanceNameUnits);
+    if (m_instanceName.size() > perf::kMaxInstanceNameUnits) m_instanceName.resize(perf::kMaxInstanceNameUnits);
 
     struct SlotDefinition {
         CounterSlot& slot;

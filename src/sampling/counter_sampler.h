@@ -19,9 +19,6 @@ public:
     bool Open() override;
     bool Close() override;
 
-    // The same bound as the fixed buffer it replaces.
-    static constexpr size_t kMaxInstanceNameUnits = 1023;
-
 private:
     struct CounterSlot {
         CounterQuery query;

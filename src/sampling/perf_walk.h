@@ -43,8 +43,11 @@ struct CounterPosition {
     uint32_t size = 0;
 };
 
-// Longer names are cut here; nothing the system publishes comes near it.
-inline constexpr size_t kMaxInstanceNameUnits = 1024;
+// The longest instance name, in UTF-16 units, that is read from the data or looked for in it: a
+// name buffer of 1,024 characters holds this many beside its terminating NUL. The walk cuts the
+// names it reads and a sampler the name it looks for at the same length, so that a name cut on
+// both sides still matches itself whole. Nothing the system publishes comes near it.
+inline constexpr size_t kMaxInstanceNameUnits = 1023;
 
 uint64_t ReadPerfTime100nSec(SnapshotView block);
 
