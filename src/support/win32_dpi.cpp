@@ -1,6 +1,7 @@
 #include "support/win32_dpi.h"
 
 #include "support/dpi_scale.h"
+#include "support/win32_library.h"
 #include "support/win_owners.h"
 
 namespace lumora {
@@ -11,17 +12,11 @@ using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
-template <typename Function>
-Function Export(HMODULE module, const char* name) {
-    if (!module) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 HMODULE User32() { return ::GetModuleHandleW(L"user32.dll"); }
 
-// Only the system's own copy; loaded once and kept for the life of the process, like user32.
+// Loaded once and kept for the life of the process, like user32.
 HMODULE ShellCore() {
-    static const HMODULE module = ::LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    static const HMODULE module = LoadSystemLibrary(L"shcore.dll");
     return module;
 }
 
