@@ -7,6 +7,7 @@
 
 #include "options/options_rules.h"
 #include "options/options_window.h"
+#include "options/page_controls.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "settings/win32_settings_platform.h"
@@ -17,14 +18,6 @@ namespace lumora {
 namespace {
 
 AppearancePageHost* Host() { return g_optionsContext.appearance; }
-
-bool IsChecked(HWND page, int controlId) { return ::IsDlgButtonChecked(page, controlId) == BST_CHECKED; }
-
-void SetCheck(HWND page, int controlId, bool checked) {
-    if (HWND control = ::GetDlgItem(page, controlId)) {
-        ::SendMessageW(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
-}
 
 void Enable(HWND page, int controlId, bool enabled) {
     if (HWND control = ::GetDlgItem(page, controlId)) ::EnableWindow(control, enabled ? TRUE : FALSE);

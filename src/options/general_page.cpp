@@ -2,6 +2,7 @@
 
 #include "options/appearance_page.h"
 #include "options/options_window.h"
+#include "options/page_controls.h"
 #include "resource_ids.h"
 #include "settings/registry_key.h"
 #include "settings/settings_store.h"
@@ -19,12 +20,6 @@ constexpr int kMaxSelectedItems = 1000;
 
 // The picture beside the page's first line, made for the page's DPI; empty at 96 DPI.
 CreatedIconHandle g_scaledPicture;
-
-bool IsChecked(HWND page, int id) { return ::IsDlgButtonChecked(page, id) == BST_CHECKED; }
-
-void SetCheck(HWND page, int id, bool checked) {
-    ::CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
-}
 
 ModeChecks ReadChecks(HWND page) {
     ModeChecks checks;

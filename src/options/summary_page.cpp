@@ -3,6 +3,7 @@
 #include <string>
 
 #include "options/options_window.h"
+#include "options/page_controls.h"
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "support/wide_text.h"
@@ -60,7 +61,7 @@ void RefreshSummary(HWND page) {
 
 void OnInitDialog(HWND page) {
     ::SetTimer(page, kRefreshTimerId, kRefreshIntervalMs, nullptr);
-    if (g_settings.StatPageRefresh) ::CheckDlgButton(page, IDC_AUTO_REFRESH, BST_CHECKED);
+    if (g_settings.StatPageRefresh) SetCheck(page, IDC_AUTO_REFRESH, true);
     RefreshSummary(page);
 }
 
@@ -78,7 +79,7 @@ INT_PTR CALLBACK SummaryPageProc(HWND page, UINT message, WPARAM wParam, LPARAM)
                 case IDOK:
                 case IDCANCEL: CloseOptionsWindowFromPage(page); return TRUE;
                 case IDC_AUTO_REFRESH:
-                    g_settings.StatPageRefresh = ::IsDlgButtonChecked(page, IDC_AUTO_REFRESH) == BST_CHECKED;
+                    g_settings.StatPageRefresh = IsChecked(page, IDC_AUTO_REFRESH);
                     return FALSE;
                 default: return FALSE;
             }
