@@ -23,6 +23,28 @@ void Enable(HWND page, int controlId, bool enabled) {
     if (HWND control = ::GetDlgItem(page, controlId)) ::EnableWindow(control, enabled ? TRUE : FALSE);
 }
 
+int ControlOf(SettingsCheck option) {
+    switch (option) {
+        case kCheckUseKeyboardLed: return IDC_USE_KEYBOARD_LED;
+        case kCheckUseKeyboardLedDirectAccess: return IDC_DIRECT_ACCESS;
+        case kCheckShowTrayIcon: return IDC_SHOW_TRAY_ICON;
+        case kCheckUseTrayLed: return IDC_USE_TRAY_LED;
+        case kCheckShowIndicatorLabel: return IDC_SHOW_LABEL;
+    }
+    return 0;
+}
+
+// The boxes that a load of the settings sets as it reads.
+class PageChecks final : public SettingsPageChecks {
+public:
+    explicit PageChecks(HWND page) : m_page(page) {}
+    void SetCheck(SettingsCheck option, bool checked) override { lumora::SetCheck(m_page, ControlOf(option), checked); }
+    void Enable(SettingsCheck option, bool enabled) override { lumora::Enable(m_page, ControlOf(option), enabled); }
+
+private:
+    HWND m_page;
+};
+
 void SetText(HWND page, int controlId, const std::u16string& text) {
     if (HWND control = ::GetDlgItem(page, controlId)) ::SetWindowTextW(control, AsWide(text));
 }
@@ -54,7 +76,7 @@ void ShowLedChecks(HWND page) {
 }
 
 void FillPage(HWND page) {
-    DialogPageChecks checks(page);
+    PageChecks checks(page);
     g_settings.Load(&checks);
     SetSliderRange(page, IDC_OPACITY, 255);
     SetSlider(page, IDC_OPACITY, g_settings.Opacity);

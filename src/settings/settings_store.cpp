@@ -28,8 +28,8 @@ void CSettings::RebuildBrushes() {
 }
 
 void CSettings::Load(const CIniEx& ini, SettingsPageChecks* page) {
-    auto check = [page](int controlId, int32_t value) {
-        if (page) page->SetCheck(controlId, value != 0);
+    auto check = [page](SettingsCheck option, int32_t value) {
+        if (page) page->SetCheck(option, value != 0);
     };
     // The lamps take the value as one byte (256 would be invisible, -1 opaque) while the page reads
     // it as a number: a hand-edited one outside the byte's range is brought into it once, here.

@@ -27,19 +27,23 @@ public:
     virtual void Rebuild(uint32_t colorRead, uint32_t colorWrite, uint32_t colorOff) = 0;
 };
 
-// The Appearance page's check boxes, which a load with a page sets as it reads.
+// The on/off options that a load with a page shows as it reads them. Which control shows each
+// is the page's business.
+enum SettingsCheck {
+    kCheckUseKeyboardLed,
+    kCheckUseKeyboardLedDirectAccess,
+    kCheckShowTrayIcon,
+    kCheckUseTrayLed,
+    kCheckShowIndicatorLabel,
+};
+
+// The page that a load sets the check boxes of (the Appearance page).
 class SettingsPageChecks {
 public:
     virtual ~SettingsPageChecks() = default;
-    virtual void SetCheck(int controlId, bool checked) = 0;
-    virtual void Enable(int controlId, bool enabled) = 0;
+    virtual void SetCheck(SettingsCheck option, bool checked) = 0;
+    virtual void Enable(SettingsCheck option, bool enabled) = 0;
 };
-
-inline constexpr int kCheckUseKeyboardLed = 1005;
-inline constexpr int kCheckUseTrayLed = 1006;
-inline constexpr int kCheckShowTrayIcon = 1007;
-inline constexpr int kCheckUseKeyboardLedDirectAccess = 1028;
-inline constexpr int kCheckShowIndicatorLabel = 1033;
 
 class CSettings {
 public:

@@ -138,14 +138,6 @@ void GdiLampBrushes::Rebuild(uint32_t colorRead, uint32_t colorWrite, uint32_t c
     ++m_generation;
 }
 
-void DialogPageChecks::SetCheck(int controlId, bool checked) {
-    ::SendDlgItemMessageW(m_page, controlId, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void DialogPageChecks::Enable(int controlId, bool enabled) {
-    ::EnableWindow(::GetDlgItem(m_page, controlId), enabled ? TRUE : FALSE);
-}
-
 SettingsFileAccess& SettingsFiles() {
     static auto* const files = new Win32SettingsFileAccess;
     return *files;

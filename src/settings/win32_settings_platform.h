@@ -1,7 +1,6 @@
 #pragma once
 // The Win32 side of the settings: the file access, lowercase mapping and folder lookups that
-// the INI engine and OpenSettingsFile are written against, the GDI lamp brushes, and the
-// Appearance page's check boxes.
+// the INI engine and OpenSettingsFile are written against, and the GDI lamp brushes.
 
 #include <windows.h>
 
@@ -46,16 +45,6 @@ private:
     BrushHandle m_read;
     BrushHandle m_write;
     BrushHandle m_off;
-};
-
-class DialogPageChecks final : public SettingsPageChecks {
-public:
-    explicit DialogPageChecks(HWND page) : m_page(page) {}
-    void SetCheck(int controlId, bool checked) override;
-    void Enable(int controlId, bool enabled) override;
-
-private:
-    HWND m_page;
 };
 
 // The platform objects of the running program. They are never destroyed, so that g_ini can

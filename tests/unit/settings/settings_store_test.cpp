@@ -38,8 +38,8 @@ struct RecordingBrushes final : LampBrushes {
 };
 
 struct RecordingPage final : SettingsPageChecks {
-    void SetCheck(int controlId, bool checked) override { checks[controlId] = checked; }
-    void Enable(int controlId, bool enabled) override { enabled_[controlId] = enabled; }
+    void SetCheck(SettingsCheck controlId, bool checked) override { checks[controlId] = checked; }
+    void Enable(SettingsCheck controlId, bool enabled) override { enabled_[controlId] = enabled; }
     std::map<int, bool> checks, enabled_;
 };
 
