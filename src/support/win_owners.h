@@ -44,6 +44,25 @@ private:
     Handle m_handle = Traits::Empty();
 };
 
+// Most handles: a creator answers failure with null, and one call releases the handle.
+template <typename HandleType, auto ReleaseCall>
+struct NullEmptyTraits {
+    using Handle = HandleType;
+    static Handle Empty() noexcept { return nullptr; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr; }
+    static void Release(Handle h) noexcept { ReleaseCall(h); }
+};
+
+// Files, devices and searches: CreateFileW and FindFirstFileW answer failure with
+// INVALID_HANDLE_VALUE, which is the empty value here; null is empty too.
+template <auto ReleaseCall>
+struct InvalidEmptyTraits {
+    using Handle = HANDLE;
+    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
+    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+    static void Release(Handle h) noexcept { ReleaseCall(h); }
+};
+
 // Kernel objects whose creators answer failure with null (events, mutexes, threads, processes).
 struct KernelHandleTraits {
     using Handle = HANDLE;
@@ -53,77 +72,19 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueOwner<KernelHandleTraits>;
 
-// Files and devices: CreateFileW answers failure with INVALID_HANDLE_VALUE, which is still empty here.
-struct FileHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Release(Handle h) noexcept { ::CloseHandle(h); }
-};
-using FileHandle = UniqueOwner<FileHandleTraits>;
-
-struct RegistryKeyTraits {
-    using Handle = HKEY;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::RegCloseKey(h); }
-};
-using RegistryKeyHandle = UniqueOwner<RegistryKeyTraits>;
-
-template <typename GdiHandle>
-struct GdiObjectTraits {
-    using Handle = GdiHandle;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::DeleteObject(h); }
-};
-using BrushHandle = UniqueOwner<GdiObjectTraits<HBRUSH>>;
-using FontHandle = UniqueOwner<GdiObjectTraits<HFONT>>;
-using PenHandle = UniqueOwner<GdiObjectTraits<HPEN>>;
-using BitmapHandle = UniqueOwner<GdiObjectTraits<HBITMAP>>;
-
-struct IconTraits {
-    using Handle = HICON;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::DestroyIcon(h); }
-};
+using FileHandle = UniqueOwner<InvalidEmptyTraits<::CloseHandle>>;
+using FindHandle = UniqueOwner<InvalidEmptyTraits<::FindClose>>;
+using RegistryKeyHandle = UniqueOwner<NullEmptyTraits<HKEY, ::RegCloseKey>>;
+using BrushHandle = UniqueOwner<NullEmptyTraits<HBRUSH, ::DeleteObject>>;
+using FontHandle = UniqueOwner<NullEmptyTraits<HFONT, ::DeleteObject>>;
+using PenHandle = UniqueOwner<NullEmptyTraits<HPEN, ::DeleteObject>>;
+using BitmapHandle = UniqueOwner<NullEmptyTraits<HBITMAP, ::DeleteObject>>;
 // Only for icons the program creates; icons from LoadIconW are shared and never destroyed.
-using CreatedIconHandle = UniqueOwner<IconTraits>;
-
-struct MenuTraits {
-    using Handle = HMENU;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::DestroyMenu(h); }
-};
-using MenuHandle = UniqueOwner<MenuTraits>;
-
+using CreatedIconHandle = UniqueOwner<NullEmptyTraits<HICON, ::DestroyIcon>>;
+using MenuHandle = UniqueOwner<NullEmptyTraits<HMENU, ::DestroyMenu>>;
 // A window this program created and must destroy itself.
-struct WindowTraits {
-    using Handle = HWND;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::DestroyWindow(h); }
-};
-using WindowHandle = UniqueOwner<WindowTraits>;
-
-struct LibraryTraits {
-    using Handle = HMODULE;
-    static Handle Empty() noexcept { return nullptr; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr; }
-    static void Release(Handle h) noexcept { ::FreeLibrary(h); }
-};
-using LibraryHandle = UniqueOwner<LibraryTraits>;
-
-// FindFirstFileW answers failure with INVALID_HANDLE_VALUE; a search is ended with FindClose.
-struct FindHandleTraits {
-    using Handle = HANDLE;
-    static Handle Empty() noexcept { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Handle h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-    static void Release(Handle h) noexcept { ::FindClose(h); }
-};
-using FindHandle = UniqueOwner<FindHandleTraits>;
+using WindowHandle = UniqueOwner<NullEmptyTraits<HWND, ::DestroyWindow>>;
+using LibraryHandle = UniqueOwner<NullEmptyTraits<HMODULE, ::FreeLibrary>>;
 
 // GetDC / ReleaseDC pair.
 class WindowDC {
