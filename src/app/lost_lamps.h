@@ -13,10 +13,7 @@ namespace lumora {
 // the pass that makes the windows writes the file once for all of them.
 void BringNewLampInView(HWND lamp, const DeviceRecord& device, __gui_data& record);
 
-// The worker is a message-only window, and those hear no broadcasts: this hidden top-level
-// window receives WM_DISPLAYCHANGE for the program. Without it, lamps are put right only as
-// they are made.
-void StartDisplayWatch(HINSTANCE instance);
-void StopDisplayWatch();
+// After the monitors changed (WM_DISPLAYCHANGE): every lamp that none of them shows now.
+void RescueLostLamps();
 
 }  // namespace lumora

@@ -7,7 +7,6 @@
 #include "app/device_set.h"
 #include "app/general_page_host.h"
 #include "app/indicator_store.h"
-#include "app/lost_lamps.h"
 #include "app/summary_page_host.h"
 #include "app/tick_outputs.h"
 #include "app/worker_window.h"
@@ -71,7 +70,7 @@ bool StartResidentProgram(HINSTANCE instance) {
     g_trace.TraceText("\n");
     g_hWndWorker = CreateWorkerWindow();
     SubscribeToDeviceChanges(g_hWndWorker);
-    StartDisplayWatch(g_hInstance);
+    CreateBroadcastWindow();
     StartWorkerTimers(g_hWndWorker, g_settings.Frequency);
     SetTickOutputs(&ProgramTickOutputs());
     StartTrayNotify(g_hInstance, g_hWndWorker);
@@ -99,10 +98,10 @@ bool StartResidentProgram(HINSTANCE instance) {
 }
 
 void StopResidentProgram() {
-    StopDisplayWatch();
     SerializeSettings(false);
     SaveAndDeleteIndicators();
     StopTrayNotify();
+    DestroyBroadcastWindow();
 
     // The Exit command may have destroyed the worker already; the call then fails harmlessly.
     ::DestroyWindow(g_hWndWorker);

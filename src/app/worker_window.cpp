@@ -15,6 +15,7 @@
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "support/trace_log.h"
+#include "support/win_owners.h"
 
 namespace lumora {
 namespace {
@@ -26,6 +27,7 @@ constexpr UINT kCounterCheckMs = 60000;
 
 TickOutputs* g_tickOutputs = nullptr;
 TrimSchedule g_trimSchedule;
+WindowHandle g_broadcastWindow;
 
 class ProgramTickLamps final : public TickLamps {
 public:
@@ -101,7 +103,7 @@ void OnCounterCheckDue() {
 }
 
 void OnTrayMenu(HWND worker) {
-    switch (ShowTrayMenu()) {
+    switch (ShowTrayMenu(g_broadcastWindow.get())) {
         case IDM_OPTIONS: ShowOptionsWindow(); break;
         case IDM_EXIT:
             ::DestroyWindow(worker);
@@ -145,6 +147,16 @@ LRESULT CALLBACK WorkerWndProc(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 0;
         default: return ::DefWindowProcW(window, message, wParam, lParam);
     }
+}
+
+LRESULT CALLBACK BroadcastWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DISPLAYCHANGE) {
+        RescueLostLamps();
+    } else if (message != 0 && message == TaskbarCreatedMessage()) {
+        g_trayNotify.OnTaskbarCreated();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 class ProgramLampHost final : public IndicatorHost {
@@ -218,6 +230,21 @@ void SubscribeToDeviceChanges(HWND worker) {
         }
     }
 }
+
+void CreateBroadcastWindow() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = BroadcastWndProc;
+    wc.hInstance = g_hInstance;
+    wc.lpszClassName = kBroadcastWindowClassName;
+    // Registered already when the program is started again in the same process (the leak check).
+    ::RegisterClassExW(&wc);
+    // Never shown, so it takes no place on the taskbar or in Alt+Tab.
+    g_broadcastWindow.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kBroadcastWindowClassName, L"", WS_POPUP, 0, 0, 0, 0,
+                                              nullptr, nullptr, g_hInstance, nullptr));
+}
+
+void DestroyBroadcastWindow() { g_broadcastWindow.reset(); }
 
 void StartWorkerTimers(HWND worker, int32_t updateIntervalMs) {
     g_trace.Trace(u"timer TIMERID_UPDATESTATE");

@@ -27,6 +27,17 @@ ATOM RegisterWorkerWndClass();
 HWND CreateWorkerWindow();
 // Device arrivals and removals (USB devices and disks) reach the worker as WM_DEVICECHANGE.
 void SubscribeToDeviceChanges(HWND worker);
+
+// The worker is a message-only window, and those hear no broadcasts and cannot become the
+// foreground window. A hidden top-level window does both for it: it hears WM_DISPLAYCHANGE, after
+// which lamps that no monitor shows come back, and the re-created taskbar, after which the tray
+// icon is added again; and it owns the tray menu. Without it lamps are put right only as they
+// are made, the icon stays lost, and the menu has a stand-in owner.
+// (The class keeps the name it had when the window heard display changes alone: tools find the
+// window by it.)
+inline constexpr wchar_t kBroadcastWindowClassName[] = L"LUMORADisplayWatch";
+void CreateBroadcastWindow();
+void DestroyBroadcastWindow();
 void StartWorkerTimers(HWND worker, int32_t updateIntervalMs);
 // The lamps' host and the device set's window factory, over the program's globals.
 void InstallLampWindows();

@@ -32,39 +32,11 @@ struct TrayResources {
     CreatedIconHandle idleLamp;
     CreatedIconHandle activeLamp;
     std::unique_ptr<Win32NotifyIconShell> shell;
-    // A message-only window such as the worker hears no broadcasts and cannot become the
-    // foreground window; this hidden top-level one does both for the tray.
-    WindowHandle watch;
 };
 
 TrayResources& Tray() {
     static TrayResources resources;
     return resources;
-}
-
-UINT TaskbarCreatedMessage() {
-    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
-    return message;
-}
-
-LRESULT CALLBACK TaskbarWatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message != 0 && message == TaskbarCreatedMessage()) {
-        g_trayNotify.OnTaskbarCreated();
-        return 0;
-    }
-    return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-HWND CreateTaskbarWatch(HINSTANCE instance) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = TaskbarWatchProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = kTaskbarWatchClassName;
-    // A second start within the process finds the class already there, which is as good.
-    ::RegisterClassExW(&windowClass);
-    return ::CreateWindowExW(WS_EX_TOOLWINDOW, kTaskbarWatchClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                             instance, nullptr);
 }
 
 // A hidden window of a class that every process has, for a menu that would otherwise have no
@@ -116,14 +88,12 @@ void StartTrayNotify(HINSTANCE instance, HWND worker) {
     tray.shell = std::make_unique<Win32NotifyIconShell>(worker, tray.app.get(), tray.idleLamp.get(),
                                                         tray.activeLamp.get());
     g_trayNotify.Attach(tray.shell.get());
-    tray.watch.reset(CreateTaskbarWatch(instance));
 }
 
 void StopTrayNotify() {
     TrayResources& tray = Tray();
     g_trayNotify.RemoveIcon();
     g_trayNotify.Attach(nullptr);
-    tray.watch.reset();
     tray.shell.reset();
     // The shell has let go of the icons with the NIM_DELETE above.
     tray.app.reset();
@@ -131,7 +101,12 @@ void StopTrayNotify() {
     tray.activeLamp.reset();
 }
 
-UINT ShowTrayMenu() {
+UINT TaskbarCreatedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"TaskbarCreated");
+    return message;
+}
+
+UINT ShowTrayMenu(HWND owner) {
     TrayResources& tray = Tray();
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -139,8 +114,10 @@ UINT ShowTrayMenu() {
     const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
     if (!popup) return 0;
     WindowHandle standIn;
-    if (!tray.watch) standIn.reset(CreateStandInMenuOwner(tray.instance));
-    const HWND owner = tray.watch ? tray.watch.get() : standIn.get();
+    if (!owner) {
+        standIn.reset(CreateStandInMenuOwner(tray.instance));
+        owner = standIn.get();
+    }
     if (!owner) return 0;
     // Only a menu whose owner is the foreground window closes when the user clicks elsewhere,
     // and the posted message lets the menu close properly the next time too.

@@ -8,9 +8,6 @@
 
 namespace lumora {
 
-// The hidden top-level window that hears the taskbar's broadcasts and owns the tray menu.
-inline constexpr wchar_t kTaskbarWatchClassName[] = L"LumoraTaskbarWatch";
-
 // Shell_NotifyIconW for the icon kTrayIconId of the owner window, with the three icons given.
 class Win32NotifyIconShell final : public NotifyIconShell {
 public:
@@ -26,15 +23,20 @@ private:
     HICON m_icons[3];
 };
 
-// Loads the icons once, attaches g_trayNotify to the shell for the worker window (which gets
-// the kTrayCallbackMessage notifications) and starts listening for a re-created taskbar.
-// Call it before the first AddIcon.
+// Loads the icons once and attaches g_trayNotify to the shell for the worker window (which gets
+// the kTrayCallbackMessage notifications). Call it before the first AddIcon.
 void StartTrayNotify(HINSTANCE instance, HWND worker);
 // Removes the icon and releases everything StartTrayNotify took; g_trayNotify shows nothing after.
 void StopTrayNotify();
 
+// What the shell broadcasts to top-level windows when it has made the taskbar anew (Explorer
+// restarted, or a DPI or display change); g_trayNotify.OnTaskbarCreated() answers it.
+UINT TaskbarCreatedMessage();
+
 // Shows the first popup of menu 144 at the cursor and returns the chosen command (IDM_OPTIONS
-// or IDM_EXIT of resource_ids.h), 0 when the user dismissed the menu.
-UINT ShowTrayMenu();
+// or IDM_EXIT of resource_ids.h), 0 when the user dismissed the menu. The owner is a hidden
+// top-level window of ours, made the foreground window for the menu's time; without one (it
+// could not be made) a stand-in owns the menu.
+UINT ShowTrayMenu(HWND owner);
 
 }  // namespace lumora

@@ -81,7 +81,7 @@ void BreakMenuOwner(HINSTANCE instance) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = RefuseCreation;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = lumora::kTaskbarWatchClassName;
+    windowClass.lpszClassName = lumora::kBroadcastWindowClassName;
     ::RegisterClassExW(&windowClass);
 }
 
