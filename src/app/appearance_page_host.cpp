@@ -24,15 +24,15 @@ public:
         return lamps;
     }
 
+    // The lamp is one of VisibleLamps, and the reset hides none of them.
     void LampPlacedByReset(HWND lamp, int32_t x, int32_t y) override {
-        // Entry i of g_indicators is the record of entry i of g_devices.
-        for (size_t i = 0; i < g_devices.size() && i < g_indicators.size(); ++i) {
-            if (g_devices[i].hWnd != lamp || !g_indicators[i]) continue;
-            g_indicators[i]->m_x = x;
-            g_indicators[i]->m_y = y;
-            g_indicators[i]->m_flashCountdown = kResetFlashSteps;
-            return;
-        }
+        ForEachShownLamp([&](size_t index, HWND shown) {
+            if (shown != lamp) return;
+            __gui_data& record = *g_indicators[index];
+            record.m_x = x;
+            record.m_y = y;
+            record.m_flashCountdown = kResetFlashSteps;
+        });
     }
 
     void BeginKeyboardLedTick() override { g_keyboardLed.BeginTick(KeyboardLedOptions::From(g_settings)); }
