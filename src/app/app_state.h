@@ -5,9 +5,6 @@
 
 namespace lumora {
 
-inline constexpr wchar_t kAppTitle[] = L"Lumora Indicator";
-inline constexpr wchar_t kMainClassName[] = L"LUMORA";
-
 // Hands pages back to the system so that the resident program stays small; the bounds are a
 // request the system may ignore, so the result does not matter.
 void TrimWorkingSet();

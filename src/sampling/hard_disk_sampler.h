@@ -43,8 +43,6 @@ public:
     bool Open() override;
     bool Close() override;
 
-    size_t ChildCount() const { return m_children.size(); }
-
 private:
     std::vector<std::unique_ptr<__performance_data>> m_children;
 };
