@@ -421,6 +421,8 @@ ActivityState UpdateIndicator(HWND window) {
         return 0;
     }
     __performance_data& sampler = *record->m_sampler;
+    // Update finds the lamp idle, never the last tick's activity: a sampler may build its new
+    // state in m_state as it goes, and what it returns is the state all the same.
     sampler.m_state = 0;
     sampler.m_state = sampler.Update();
     RefreshVisibleTooltip(*record);

@@ -111,6 +111,9 @@ ActivityState CRegistryAccessIndicator::Update() {
     m_queue.previous = m_queue.current;
     ActivityState state = (static_cast<uint32_t>(static_cast<uint16_t>(m_readQueue.current - m_readQueue.previous)) << 16) |
                           static_cast<uint16_t>(m_writeQueue.current - m_writeQueue.previous);
+    // The total queue moved, so the disk did work, yet neither direction's growth left anything
+    // in its 16 bits (both grew by whole multiples of 65,536). A 0 would paint the lamp idle: the
+    // work shows as a read instead (a read half of 1).
     if (state == 0) state = 0x00010000;
     m_state = state;
     return state;

@@ -35,6 +35,9 @@ void CSettings::Load(const CIniEx& ini, SettingsPageChecks* page) {
     // it as a number: a hand-edited one outside the byte's range is brought into it once, here.
     Opacity = std::clamp<int32_t>(ini.GetInt(255, kSectionAppearance, u"Opacity"), 0, 255);
     Frequency = ini.GetInt(50, kSectionAppearance, u"Frequency");
+    // A stored interval 20 ms above one the Appearance page offers stands for that one (see
+    // IntervalForStoredFrequency). Read the same way, a 20 stands for 0 ms, which is no interval
+    // at all: the default takes its place.
     if (Frequency == 20) Frequency = 50;
     ColorRead = static_cast<uint32_t>(ini.GetInt(0x00FF00, kSectionAppearance, u"ColorRead"));
     ColorWrite = static_cast<uint32_t>(ini.GetInt(0x0000FF, kSectionAppearance, u"ColorWrite"));
