@@ -4,6 +4,7 @@
 #include <winioctl.h>
 #include <ntddkbd.h>
 
+#include "support/win32_device_query.h"
 #include "support/win_owners.h"
 
 namespace lumora {
@@ -20,12 +21,7 @@ public:
 
     bool QueryIndicators(uint16_t& ledFlags) override {
         KEYBOARD_INDICATOR_PARAMETERS answer{};
-        DWORD returned = 0;
-        if (!::DeviceIoControl(m_handle.get(), IOCTL_KEYBOARD_QUERY_INDICATORS, nullptr, 0, &answer, sizeof(answer),
-                               &returned, nullptr) ||
-            returned < sizeof(answer)) {
-            return false;
-        }
+        if (!QueryDevice(m_handle.get(), IOCTL_KEYBOARD_QUERY_INDICATORS, answer)) return false;
         ledFlags = answer.LedFlags;
         return true;
     }

@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 
 #include "support/wide_text.h"
+#include "support/win32_device_query.h"
 #include "support/win_owners.h"
 
 namespace lumora {
@@ -16,12 +17,7 @@ public:
 
     bool QueryPerformance(DiskPerformance& performance) override {
         DISK_PERFORMANCE answer{};
-        DWORD returned = 0;
-        if (!::DeviceIoControl(m_handle.get(), IOCTL_DISK_PERFORMANCE, nullptr, 0, &answer, sizeof(answer), &returned,
-                               nullptr) ||
-            returned < sizeof(answer)) {
-            return false;
-        }
+        if (!QueryDevice(m_handle.get(), IOCTL_DISK_PERFORMANCE, answer)) return false;
         performance.bytesRead = answer.BytesRead.QuadPart;
         performance.bytesWritten = answer.BytesWritten.QuadPart;
         performance.readCount = answer.ReadCount;
