@@ -68,11 +68,17 @@ void InvalidateSwatch(HWND page, int controlId) {
     ::InvalidateRect(page, &face, FALSE);
 }
 
+// Direct access only means something while the LED option is on, and the icon's activity only
+// while the icon is shown.
+void EnableDependentBoxes(HWND page) {
+    Enable(page, IDC_DIRECT_ACCESS, g_settings.UseKeyboardLed != 0);
+    Enable(page, IDC_USE_TRAY_LED, g_settings.ShowTrayIcon != 0);
+}
+
 void ShowLedChecks(HWND page) {
     SetCheck(page, IDC_USE_KEYBOARD_LED, g_settings.UseKeyboardLed != 0);
     SetCheck(page, IDC_DIRECT_ACCESS, g_settings.UseKeyboardLedDirectAccess != 0);
-    // Direct access only means something while the LED option is on.
-    Enable(page, IDC_DIRECT_ACCESS, g_settings.UseKeyboardLed != 0);
+    EnableDependentBoxes(page);
 }
 
 void FillPage(HWND page) {
@@ -132,7 +138,7 @@ void OnUseKeyboardLed(HWND page) {
     g_settings.UseKeyboardLed = IsChecked(page, IDC_USE_KEYBOARD_LED);
     // A LED that the last tick lit would otherwise stay lit.
     if (!g_settings.UseKeyboardLed && Host()) Host()->BeginKeyboardLedTick();
-    Enable(page, IDC_DIRECT_ACCESS, g_settings.UseKeyboardLed != 0);
+    EnableDependentBoxes(page);
 }
 
 void OnUseDirectAccess(HWND page) {
@@ -147,7 +153,7 @@ void OnUseTrayLed(HWND page) {
 
 void OnShowTrayIcon(HWND page) {
     g_settings.ShowTrayIcon = IsChecked(page, IDC_SHOW_TRAY_ICON);
-    Enable(page, IDC_USE_TRAY_LED, g_settings.ShowTrayIcon != 0);
+    EnableDependentBoxes(page);
     if (Host()) Host()->ShowTrayIcon(g_settings.ShowTrayIcon != 0);
 }
 
@@ -201,7 +207,6 @@ void ApplyAppearance(HWND pageOrNull) {
     InvalidateSwatch(page, IDC_SWATCH_OFF);
     InvalidateSwatch(page, IDC_SWATCH_WRITE);
     ShowLedChecks(page);
-    Enable(page, IDC_USE_TRAY_LED, g_settings.ShowTrayIcon != 0);
     SetText(page, IDC_OPACITY_TEXT, OpacityReadout(g_settings.Opacity));
     SetText(page, IDC_INTERVAL_TEXT, IntervalReadout(g_settings.Frequency));
 }
