@@ -6,15 +6,13 @@
 #include "app/tick_outputs.h"
 #include "app/worker_window.h"
 #include "indicators/keyboard_led.h"
+#include "indicators/lamp_paint.h"
 #include "indicators/tray_notify.h"
 #include "settings/settings_store.h"
 
 namespace lumora {
 
 namespace {
-
-// The flash that a new lamp shows, so that a lamp the user was looking for is seen at once.
-constexpr int32_t kResetFlashSteps = 100;
 
 class ProgramAppearanceHost final : public AppearancePageHost {
 public:
@@ -31,7 +29,7 @@ public:
             __gui_data& record = *g_indicators[index];
             record.m_x = x;
             record.m_y = y;
-            record.m_flashCountdown = kResetFlashSteps;
+            record.m_flashCountdown = kFlashSteps;
         });
     }
 

@@ -18,7 +18,8 @@ LampFill PlanLampFill(ActivityState state, int32_t top, int32_t bottom) {
 int32_t SnapToGrid(int32_t delta, int32_t step) { return step > 0 ? delta / step * step : delta; }
 
 uint32_t FlashColour(int32_t remaining) {
-    const double t = std::fabs((remaining - 50) / 50.0) * 6.0;
+    constexpr int32_t kHalfway = kFlashSteps / 2;
+    const double t = std::fabs(static_cast<double>(remaining - kHalfway) / kHalfway) * 6.0;
     const auto sector = static_cast<int>(t);
     const double f = t - sector;
     double red = 1, green = 0, blue = 1 - f;

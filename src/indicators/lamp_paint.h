@@ -26,8 +26,12 @@ LampFill PlanLampFill(ActivityState state, int32_t top, int32_t bottom);
 inline constexpr int32_t kLampGridStep = 8;
 int32_t SnapToGrid(int32_t delta, int32_t step);
 
-// Flash colour (0x00BBGGRR) after the countdown has reached `remaining` (99 ... 0): round the hue
-// circle backwards to red at 50, and forwards again below.
+// A flash helps the user find a lamp: every new lamp shows one, and "Where are my indicators?"
+// starts one again. It runs this many steps, counted down to 0.
+inline constexpr int32_t kFlashSteps = 100;
+
+// Flash colour (0x00BBGGRR) after the countdown has reached `remaining` (kFlashSteps - 1 ... 0):
+// round the hue circle backwards to red halfway, and forwards again below.
 uint32_t FlashColour(int32_t remaining);
 
 }  // namespace lumora

@@ -38,7 +38,7 @@ public:
     int32_t m_y = 0;
     bool m_visible = true;  // the user's enable flag: no window without it
     WindowRef m_hWndTooltip = nullptr;
-    int32_t m_flashCountdown = 100;  // every new lamp flashes once so that the user finds it
+    int32_t m_flashCountdown = kFlashSteps;  // every new lamp flashes once so that the user finds it
     int32_t m_pulse = 0;
     IndicatorRect m_savedRect;
     uint32_t m_flashColour = 0;
