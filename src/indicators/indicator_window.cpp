@@ -390,8 +390,7 @@ ATOM RegisterIndicatorWndClass() {
 
 HWND CreateIndicatorWindow(DeviceRecord&, LampRecord* record, int index) {
     if (!record) return nullptr;
-    const bool opaque = g_settings.Opacity == 255;
-    const DWORD exStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | (opaque ? 0 : WS_EX_LAYERED);
+    const DWORD exStyle = LampExStyle(g_settings.Opacity);
     // Where the lamp is born, in a column down the primary monitor's left edge; its creation moves
     // it to its record's place at once.
     const LampMeasures start = LampMeasuresAt(LampStartDpi());

@@ -191,10 +191,8 @@ INT_PTR OnCommand(HWND page, int controlId) {
 void ApplyAppearance(HWND pageOrNull) {
     if (AppearancePageHost* host = Host()) {
         const int32_t opacity = g_settings.Opacity;
-        // An opaque lamp is not layered at all, which spares the system the blending.
-        const LONG style = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | (opacity == 255 ? 0 : WS_EX_LAYERED);
         for (HWND lamp : host->VisibleLamps()) {
-            ::SetWindowLongW(lamp, GWL_EXSTYLE, style);
+            ::SetWindowLongW(lamp, GWL_EXSTYLE, static_cast<LONG>(LampExStyle(opacity)));
             ::SetLayeredWindowAttributes(lamp, 0, static_cast<BYTE>(opacity), LWA_ALPHA);
             ::RedrawWindow(lamp, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         }

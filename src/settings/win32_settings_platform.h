@@ -1,6 +1,7 @@
 #pragma once
 // The Win32 side of the settings: the file access, lowercase mapping and folder lookups that
-// the INI engine and OpenSettingsFile are written against, and the GDI lamp brushes.
+// the INI engine and OpenSettingsFile are written against, and what the lamps are drawn with:
+// the GDI brushes of the colours and the window style of the opacity.
 
 #include <windows.h>
 
@@ -52,6 +53,12 @@ private:
 SettingsFileAccess& SettingsFiles();
 const CaseMapping& SettingsCaseMapping();
 SettingsFolders& SettingsFolderLookup();
+
+// The lamp windows' extended style at an opacity: an opaque lamp is not layered at all, which
+// spares the system the blending.
+inline DWORD LampExStyle(int32_t opacity) {
+    return WS_EX_TOPMOST | WS_EX_TOOLWINDOW | (opacity == 255 ? 0 : WS_EX_LAYERED);
+}
 
 // Gives g_settings its GDI brushes; the lamp windows draw with these.
 void InstallLampBrushes();
