@@ -12,6 +12,7 @@
 #include "settings/win32_settings_platform.h"
 #include "support/dpi_scale.h"
 #include "support/win32_dpi.h"
+#include "support/win32_menu.h"
 #include "support/win_owners.h"
 
 namespace lumora {
@@ -259,16 +260,7 @@ void ShowOptions() {
 
 void ShowLampMenu(HWND window) {
     if (LampRecord* record = RecordOf(window)) CreateTooltip(window, *record);
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    MenuHandle menu(::LoadMenuW(g_instance, MAKEINTRESOURCEW(IDR_INDICATOR_MENU)));
-    HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup) return;
-    // Without being the foreground window, the owner would leave the menu open when the user clicks elsewhere.
-    ::SetForegroundWindow(window);
-    const UINT command = static_cast<UINT>(
-        ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr));
-    ::PostMessageW(window, WM_NULL, 0, 0);
+    const UINT command = ChooseFromMenu(g_instance, IDR_INDICATOR_MENU, window, TPM_RIGHTBUTTON);
     if (command == IDM_EXIT) {
         ::DestroyWindow(window);
         ::PostQuitMessage(0);

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "resource_ids.h"
+#include "support/win32_menu.h"
 #include "support/win_owners.h"
 
 namespace lumora {
@@ -107,25 +108,13 @@ UINT TaskbarCreatedMessage() {
 }
 
 UINT ShowTrayMenu(HWND owner) {
-    TrayResources& tray = Tray();
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    const MenuHandle menu(::LoadMenuW(tray.instance, MAKEINTRESOURCEW(IDR_TRAYMENU)));
-    const HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
-    if (!popup) return 0;
+    const HINSTANCE instance = Tray().instance;
     WindowHandle standIn;
     if (!owner) {
-        standIn.reset(CreateStandInMenuOwner(tray.instance));
+        standIn.reset(CreateStandInMenuOwner(instance));
         owner = standIn.get();
     }
-    if (!owner) return 0;
-    // Only a menu whose owner is the foreground window closes when the user clicks elsewhere,
-    // and the posted message lets the menu close properly the next time too.
-    ::SetForegroundWindow(owner);
-    const UINT command = static_cast<UINT>(
-        ::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY, cursor.x, cursor.y, 0, owner, nullptr));
-    ::PostMessageW(owner, WM_NULL, 0, 0);
-    return command;
+    return ChooseFromMenu(instance, IDR_TRAYMENU, owner, TPM_NONOTIFY);
 }
 
 }  // namespace lumora
