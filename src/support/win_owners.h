@@ -104,19 +104,9 @@ private:
 };
 
 // CreateCompatibleDC / DeleteDC.
-class MemoryDC {
+class MemoryDC : public UniqueOwner<NullEmptyTraits<HDC, ::DeleteDC>> {
 public:
-    explicit MemoryDC(HDC compatibleWith) noexcept : m_dc(::CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDC() {
-        if (m_dc) ::DeleteDC(m_dc);
-    }
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    HDC get() const noexcept { return m_dc; }
-    explicit operator bool() const noexcept { return m_dc != nullptr; }
-
-private:
-    HDC m_dc;
+    explicit MemoryDC(HDC compatibleWith) noexcept : UniqueOwner(::CreateCompatibleDC(compatibleWith)) {}
 };
 
 // Selects an object into a DC and puts the previous one back.
