@@ -9,7 +9,6 @@ PAGE_MARKS = {"General": "Where are my indicators?", "Appearance": "Default", "S
 # Where each tab's label sits in the tab control, from its top-left corner, in Wine's dialog font
 # at 96 DPI.
 TAB_LABELS = {"General": (30, 10), "Appearance": (97, 10), "Summary": (172, 10)}
-BST_CHECKED = 1
 
 
 def frames(session):
@@ -28,6 +27,19 @@ def controls(session, **match):
     """The window's controls whose fields match, top to bottom."""
     found = [child for child in session.probe_json("children", FRAME) if all(child[k] == v for k, v in match.items())]
     return sorted(found, key=lambda child: (child["rect"][1], child["rect"][0]))
+
+
+def click(session, index=0, **match):
+    """Clicks the middle of the index-th control whose fields match, as a user would."""
+    session.probe("click", *centre(controls(session, **match)[index]["rect"]))
+
+
+def item_text(session, control_id):
+    return session.probe_json("item-text", FRAME, str(control_id))[0]
+
+
+def wait_closed(session):
+    harness.wait_until(lambda: not session.probe_json("windows", FRAME), 10, what="the options window gone")
 
 
 def page(session):
