@@ -7,7 +7,7 @@ import harness
 from harness import counters, disks
 from perfdata import scenario_text
 from common import IDC_STATISTICS, settings_ini, stored_settings
-from options_page import FRAME, centre, controls, frame, show_tab
+from options_page import FRAME, click, controls, frame, item_text, show_tab
 
 DRIVES, READ_BYTES = 9, 226
 
@@ -24,14 +24,11 @@ def busy_disks(step):
 
 
 class SummaryPage(unittest.TestCase):
-    def text(self, session):
-        return session.probe_json("item-text", FRAME, str(IDC_STATISTICS))[0]
-
     def first_line(self, session):
         return int(session.probe("edit-first-line", FRAME, str(IDC_STATISTICS)))
 
     def wait_changed(self, session, text, what):
-        return harness.wait_until(lambda: (lambda now: now if now != text else None)(self.text(session)), 10,
+        return harness.wait_until(lambda: (lambda now: now != text and now)(item_text(session, IDC_STATISTICS)), 10,
                                   what=what)
 
     def wait_still(self, session, what, quiet=3.0):
@@ -40,15 +37,12 @@ class SummaryPage(unittest.TestCase):
         last = {"text": None, "since": 0.0}
 
         def still():
-            now = self.text(session)
+            now = item_text(session, IDC_STATISTICS)
             if now != last["text"]:
                 last.update(text=now, since=time.monotonic())
             return time.monotonic() - last["since"] >= quiet
         harness.wait_until(still, 15, what=what)
         return last["text"]
-
-    def click_auto_refresh(self, session):
-        session.probe("click", *centre(controls(session, title="Auto refresh")[0]["rect"]))
 
     def test_lists_the_shown_devices_and_refreshes_only_with_auto_refresh_keeping_the_readers_place(self):
         with harness.Session("summary") as session:
@@ -57,7 +51,7 @@ class SummaryPage(unittest.TestCase):
             frame(session)
             show_tab(session, "Summary")
             self.assertEqual(self.first_line(session), 0)
-            text = self.text(session)
+            text = item_text(session, IDC_STATISTICS)
             lines = text.split("\r\n")
             # Each device's block starts after a blank line with the device's name.
             names = [line.split(" - ")[0] for before, line in zip(lines, lines[1:]) if before == "" and line]
@@ -65,10 +59,8 @@ class SummaryPage(unittest.TestCase):
                              ["All-In-One", "C:\\"], text)
 
             with harness.ScenarioWriter(session, lambda step, _: busy_disks(step)):
-                text = self.wait_changed(session, text, "a refresh with the disk busy")
-                self.wait_changed(session, text, "the next refresh")
-
-                self.click_auto_refresh(session)
+                self.wait_changed(session, text, "a refresh with the disk busy")
+                click(session, title="Auto refresh")
                 frozen = self.wait_still(session, "the text to stop changing with Auto refresh off")
 
                 # Leaving the page stores the choice; coming back builds the text once, and only once.
@@ -77,16 +69,13 @@ class SummaryPage(unittest.TestCase):
                 show_tab(session, "Summary")
                 self.assertNotEqual(self.wait_still(session, "the rebuilt text to stay"), frozen)
 
-                # The box shows the stored choice: one click turns the refresh back on.
-                text = self.text(session)
-                self.click_auto_refresh(session)
-                self.wait_changed(session, text, "a refresh with Auto refresh on again")
-
-                # A click on the scroll bar's track, below the thumb, pages down; refreshes keep the place.
+                # The box shows the stored choice: one click turns the refresh back on. A click on
+                # the scroll bar's track, below the thumb, pages down; the refreshes keep the place.
+                click(session, title="Auto refresh")
                 edit = controls(session, **{"class": "Edit"})[0]["rect"]
                 session.probe("click", str(edit[2] - 8), str(edit[3] - 30))
                 first = harness.wait_until(lambda: self.first_line(session), 10, what="the box scrolled down")
-                text = self.text(session)
+                text = item_text(session, IDC_STATISTICS)
                 for refresh in range(2):
                     text = self.wait_changed(session, text, f"refresh {refresh + 1}")
                     self.assertEqual(self.first_line(session), first, f"after refresh {refresh + 1}")
