@@ -21,12 +21,11 @@ DRIVE0 = (10, 8)  # inside the first lamp at its start place, away from its edge
 MOVED = "[Physical Drive 0]\r\nx=600\r\ny=600\r\n[Physical Drive 1]\r\nx=700\r\ny=500\r\n"
 
 
-def pressed(display, keysym, times=1):
+def pressed(display, keysym):
     # Paced as a typist would: each press is a message the busy program works through in turn.
-    for _ in range(times):
-        display.key(keysym, True)
-        display.key(keysym, False)
-        time.sleep(0.05)
+    display.key(keysym, True)
+    display.key(keysym, False)
+    time.sleep(0.05)
 
 
 class AppearancePage(unittest.TestCase):
@@ -56,11 +55,9 @@ class AppearancePage(unittest.TestCase):
             click(session, title="Close")
             wait_closed(session)
             stored = stored_settings(session)
-            self.assertEqual({key: stored[section][key] for section, key in [
-                ("Appearance", "Opacity"), ("Appearance", "Frequency"), ("Appearance", "ColorOff"),
-                ("General", "UseKeyboardLed"), ("General", "ShowTrayIcon")]},
-                {"Opacity": "0", "Frequency": "1000", "ColorOff": str(0xFF0080), "UseKeyboardLed": "Yes",
-                 "ShowTrayIcon": "Yes"})
+            self.assertEqual([stored["Appearance"][key] for key in ("Opacity", "Frequency", "ColorOff")] +
+                             [stored["General"][key] for key in ("UseKeyboardLed", "ShowTrayIcon")],
+                             ["0", "1000", str(0xFF0080), "Yes", "Yes"])
             self.assertEqual(session.quit_lumora(process), 0)
 
     def default_lines_the_lamps_up_and_puts_back_colours_opacity_and_interval(self, session):
@@ -106,10 +103,8 @@ class AppearancePage(unittest.TestCase):
             edits = sorted((c["rect"] for c in dialog if c["class"] == "Edit"), key=lambda r: (r[0], r[1]))
             # The red, green and blue boxes stand in the rightmost column, top to bottom.
             session.probe("click", *centre(edits[3 + edit]))
-            pressed(display, END)
-            pressed(display, BACKSPACE, 3)
-            for character in value:
-                pressed(display, ord(character))
+            for key in [END, BACKSPACE, BACKSPACE, BACKSPACE, *map(ord, value)]:
+                pressed(display, key)
             # The dialog's own sample of the new colour: the typed value has arrived.
             sample = max((c["rect"] for c in dialog if c["style"] == SAMPLE_STYLE), key=lambda r: r[1])
             wait_colours(session, {(sample[0] + 8, (sample[1] + sample[3]) // 2): preview},

@@ -43,9 +43,6 @@ def until_done(session, ask, done, what, tries=1):
 
 
 class OptionsWindow(unittest.TestCase):
-    def second_instance(self, session):
-        self.assertEqual(session.run(harness.LUMORA_EXE, timeout=30).returncode, 0, "the second instance")
-
     def choose_from_menu(self, session, menu, item):
         """Clicks a menu of the menu bar ("File" 0, "Help" 1), then its item (0 or 1) in the popup."""
         tabs = controls(session, **{"class": TABS})[0]["rect"]
@@ -85,7 +82,7 @@ class OptionsWindow(unittest.TestCase):
             # Asked for again, the open window comes back as it was, even from the taskbar.
             system_command(session, SC_MINIMIZE)
             harness.wait_until(lambda: minimized(session), 10, what="the window minimized")
-            self.second_instance(session)
+            self.assertEqual(session.run(harness.LUMORA_EXE, timeout=30).returncode, 0, "the second instance")
             harness.wait_until(lambda: not minimized(session), 10, what="the window restored")
             self.assertEqual(frame(session)["hwnd"], window["hwnd"])
             self.assertEqual(page(session)[0], "Summary")
@@ -128,7 +125,7 @@ class OptionsWindow(unittest.TestCase):
             # Last: the lamps made anew flash for ten seconds, and the clicks above meet lamps at rest.
             def lamp_windows():
                 return {window["hwnd"] for window in session.probe_json("windows", LAMP)}
-            self.second_instance(session)
+            self.assertEqual(session.run(harness.LUMORA_EXE, timeout=30).returncode, 0, "the second instance")
             frame(session)
             before = lamp_windows()
             session.probe("post", "Worker", str(WM_DEVICECHANGE), str(DBT_DEVNODES_CHANGED), "0")
