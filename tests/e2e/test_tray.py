@@ -1,6 +1,6 @@
 """The tray icon and the ScrollLock key of the running lumora.exe under Wine: the icon is there
-when the user wants it, shows a second activity lamp with UseTrayLed, and its menu ends the
-program; in key mode the ScrollLock state follows reading and writing. Wine's standalone tray
+when the user wants it, shows a second activity lamp with UseTrayLed, and goes with the program;
+in key mode the ScrollLock state follows reading and writing. Wine's standalone tray
 (no window manager here) is a top-level window that holds each icon as a 20 x 20 child window,
 the first at 3,22 on screen, and passes real clicks on it to the program.
 
@@ -12,12 +12,11 @@ tick of lumora.exe starts from. A thread under Wine 8 does not see a key that wa
 its message queue existed (it learns the key's state at its next change), so every run starts
 and ends with ScrollLock off."""
 import json
-import os
 import time
 import unittest
 
 import harness
-from common import choose_menu_item, settings_ini, test_tool
+from common import settings_ini, test_tool
 from harness import TRAY_ACTIVE as ACTIVE_LAMP, TRAY_IDLE as IDLE_LAMP, disks, tray_icons
 from x11 import XDisplay
 
@@ -72,7 +71,7 @@ class TrayIcon(unittest.TestCase):
         self.assertEqual(lines[-1], {"kbdAfter": None}, "the LED removes the name it defined")
         return [line["scrollLock"] for line in lines[1:-1]]
 
-    def test_the_icon_shows_as_the_settings_say_lights_with_scroll_lock_and_its_menu_ends_the_program(self):
+    def test_the_icon_shows_as_the_settings_say_lights_with_scroll_lock(self):
         with harness.Session("tray") as session:
             # Key mode; a state that only reads lights it; then the option goes off after a lit
             # tick, and the ticks without the option leave the key alone.
@@ -127,13 +126,8 @@ class TrayIcon(unittest.TestCase):
             session.write_scenario(disks())
             self.assertEqual(tray_icons(session), [([3, 22, 23, 42], True)], "still one icon")
 
-            # Exit writes the whole file again: every lamp's place among it.
-            os.remove(harness.settings_path(session))
-            session.probe("click", "13", "32", "right")
-            choose_menu_item(session, 1)  # "Exit Lumora"
-            self.assertEqual(process.wait(15), 0)
-            with open(harness.settings_path(session), encoding="latin-1") as f:
-                self.assertIn("[Physical Drive 0]\nx=2\ny=2\nvisible=Yes\n", f.read())
+            # The tray menu's Exit item is the exit test's.
+            self.assertEqual(session.quit_lumora(process), 0)
             self.assertEqual(tray_icons(session), [], "the icon went with the program")
 
 
