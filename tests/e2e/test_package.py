@@ -10,6 +10,7 @@ import zipfile
 
 import harness
 from common import RUN_KEY, registry
+from options_page import frames
 
 PACKAGING = os.path.join(harness.SOURCE, "packaging")
 sys.path.insert(0, PACKAGING)
@@ -23,40 +24,16 @@ SCENARIO = "object 234\ninstance 0 C:\ninstance _Total\nobject 236\ninstance C:\
 LAMP_SECTION = b"\r\n[Physical Drive 0]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
 
 
-def resource(path, kind):
-    """The bytes of a PE file's first resource of a kind (16 VERSIONINFO, 24 manifest)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    sections, optional_size = struct.unpack_from("<H12xH", data, pe + 6)
-    optional = pe + 24
-    directories = optional + (112 if struct.unpack_from("<H", data, optional)[0] == 0x20B else 96)
-    resources_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
-    if not resources_rva:
-        raise AssertionError(f"{path}: no resources at all")
-    table = [struct.unpack_from("<8xIIII", data, optional + optional_size + 40 * i) for i in range(sections)]
-
-    def offset(rva):
-        return next(raw + rva - start for _, start, size, raw in table if start <= rva < start + size)
-
-    root = offset(resources_rva)
-
-    def entry(directory, wanted=None):
-        named, numbered = struct.unpack_from("<HH", data, root + directory + 12)
-        for i in range(named + numbered):
-            name, target = struct.unpack_from("<II", data, root + directory + 16 + 8 * i)
-            if wanted is None or name == wanted:
-                return target & 0x7FFFFFFF
-        raise AssertionError(f"{path}: no resource of kind {kind}")
-
-    rva, size = struct.unpack_from("<II", data, root + entry(entry(entry(0, kind))))
-    return data[offset(rva):offset(rva) + size]
-
-
 def version_resource(path):
     """(file version, product version, {string: value}) of a PE file's VERSIONINFO, read the way
-    Explorer's Properties read it, without Windows."""
-    block = resource(path, 16)
+    Explorer's Properties read it, without Windows. The installer's payload is compressed, so
+    the first VS_VERSION_INFO block in either file is its own resource."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = data.find("VS_VERSION_INFO".encode("utf-16-le")) - 6
+    if at < 0:
+        raise AssertionError(f"{path}: no version information")
+    block = data[at:at + struct.unpack_from("<H", data, at)[0]]
 
     def parse(at):
         length, value_length, is_text = struct.unpack_from("<HHH", block, at)
@@ -88,23 +65,6 @@ def build_packages(folder):
         raise RuntimeError(f"make_package.py failed: {done.stdout}{done.stderr}")
     setup, portable = make_package.package_names(make_package.version_defines())
     return os.path.join(folder, setup), os.path.join(folder, portable)
-
-
-def lumora_processes(session):
-    """The command lines of every lumora.exe running in this session's prefix."""
-    found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                if f"WINEPREFIX={session.prefix}".encode() not in f.read().split(b"\0"):
-                    continue
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                command = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
-        except OSError:
-            continue
-        if "lumora.exe" in command.lower():
-            found.append(command)
-    return found
 
 
 class Package(unittest.TestCase):
@@ -160,7 +120,7 @@ class Package(unittest.TestCase):
             self.assertGreater(int(size[1], 0), os.path.getsize(harness.LUMORA_EXE) // 1024, "size in KB")
 
             first = session.wait_started()
-            self.assertEqual(lumora_processes(session), [exe + " s"], "the installed copy started silently")
+            self.assertEqual(frames(session), [], "the installed copy started silently")
             with open(settings, "rb") as f:
                 self.assertNotIn(LAMP_SECTION, f.read(), "a lamp's place reaches the file only when it ends")
 
@@ -174,8 +134,7 @@ class Package(unittest.TestCase):
             self.assertEqual(session.run(os.path.join(folder, "uninstall.exe"), "/S").returncode, 0)
             # The uninstaller carries on from a copy of itself in the temporary folder.
             harness.wait_until(lambda: not os.path.exists(folder), 30, what="the program's folder removed")
-            harness.wait_until(lambda: not lumora_processes(session), 15, what="no lumora.exe running")
-            self.assertEqual(session.probe_json("windows", "Worker"), [])
+            harness.wait_until(lambda: not session.probe_json("windows", "Worker"), 15, what="no lumora.exe running")
             self.assertFalse(os.path.exists(shortcut))
             harness.wait_until(lambda: registry(session, UNINSTALL_KEY, "DisplayName") is None, 15,
                                what="the uninstall entry removed")
