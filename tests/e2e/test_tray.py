@@ -1,16 +1,13 @@
 """The tray icon and the ScrollLock key of the running lumora.exe under Wine: the icon is there
 when the user wants it, shows a second activity lamp with UseTrayLed, and goes with the program;
-in key mode the ScrollLock state follows reading and writing. Wine's standalone tray
-(no window manager here) is a top-level window that holds each icon as a 20 x 20 child window,
-the first at 3,22 on screen, and passes real clicks on it to the program.
+in key mode the ScrollLock state follows reading and writing. Wine's standalone tray holds each
+icon as a 20 x 20 child window, the first at 3,22 on screen.
 
-The keyboard LED's real Win32 operations are run first by led_check.exe, which runs the update
-tick's three calls and reports the ScrollLock toggle state after each tick, and where the "Kbd"
-device name points while the LED lives and after it is gone. Wine applies a synthetic key press
-to the key state inside the call, so the state read one tick interval later is the one the next
-tick of lumora.exe starts from. A thread under Wine 8 does not see a key that was toggled before
-its message queue existed (it learns the key's state at its next change), so every run starts
-and ends with ScrollLock off."""
+led_check.exe first runs the keyboard LED's real Win32 operations: the update tick's three calls,
+with the ScrollLock state a tick later (Wine applies a synthetic key press inside the call), and
+where the "Kbd" device name points while the LED lives and after. A thread under Wine 8 does not
+see a key toggled before its message queue existed, so every run starts and ends with ScrollLock
+off."""
 import json
 import time
 import unittest
