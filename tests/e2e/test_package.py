@@ -20,7 +20,6 @@ VERSION = "1.104"
 COPYRIGHT = "Copyright (c) 2026 The Lumora Indicator authors"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Indicator"
 INSTALLED = r"C:\users\root\AppData\Local\Programs\Lumora Indicator"
-SCENARIO = "object 234\ninstance 0 C:\ninstance _Total\nobject 236\ninstance C:\ninstance _Total\n"
 LAMP_SECTION = b"\r\n[Physical Drive 0]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
 
 
@@ -58,19 +57,16 @@ def version_resource(path):
     return quad[0], quad[1], strings
 
 
-def build_packages(folder):
-    done = subprocess.run([sys.executable, os.path.join(PACKAGING, "make_package.py"), harness.LUMORA_EXE, folder],
-                          capture_output=True, text=True, timeout=120)
-    if done.returncode != 0:
-        raise RuntimeError(f"make_package.py failed: {done.stdout}{done.stderr}")
-    setup, portable = make_package.package_names(make_package.version_defines())
-    return os.path.join(folder, setup), os.path.join(folder, portable)
-
-
 class Package(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.setup, cls.portable = build_packages(os.path.join(harness.WORK, "package"))
+        folder = os.path.join(harness.WORK, "package")
+        done = subprocess.run([sys.executable, os.path.join(PACKAGING, "make_package.py"), harness.LUMORA_EXE, folder],
+                              capture_output=True, text=True, timeout=120)
+        if done.returncode != 0:
+            raise RuntimeError(f"make_package.py failed: {done.stdout}{done.stderr}")
+        names = make_package.package_names(make_package.version_defines())
+        cls.setup, cls.portable = (os.path.join(folder, name) for name in names)
 
     def test_version_information_and_portable_zip(self):
         for path, strings in (
@@ -98,8 +94,8 @@ class Package(unittest.TestCase):
         with harness.Session("package") as session:
             # Wine would otherwise mirror the Start menu shortcut into this machine's own menus.
             session.env["WINEDLLOVERRIDES"] += ";winemenubuilder.exe=d"
-            session.write_scenario(SCENARIO)
-            settings = session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
+            session.write_scenario(harness.disks())
+            settings = harness.settings_path(session)
             folder = session.drive_c("users", "root", "AppData", "Local", "Programs", "Lumora Indicator")
             shortcut = session.drive_c("users", "root", "AppData", "Roaming", "Microsoft", "Windows", "Start Menu",
                                        "Programs", "Lumora Indicator.lnk")

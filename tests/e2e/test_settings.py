@@ -15,12 +15,6 @@ from common import quoted_command, run_value, test_tool
 
 SETTINGS_CHECK_EXE = test_tool("settings_check")
 
-FIRST_RUN_GLOBAL_SECTIONS = (
-    b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\nStartWithWindows=1\r\nUseKeyboardLed=No\r\n"
-    b"UseKeyboardLedDirectAccess=No\r\nShowTrayIcon=Yes\r\nUseTrayLed=No\r\nShowIndicatorLabel=Yes\r\n"
-    b"\r\n[Appearance]\r\nOpacity=255\r\nFrequency=30\r\nColorRead=65280\r\nColorWrite=255\r\n"
-    b"ColorOff=8388608\r\nStatPageRefresh=Yes\r\n")
-
 
 class SettingsFile(unittest.TestCase):
     def run_once(self, session, exe=harness.LUMORA_EXE):
@@ -32,20 +26,20 @@ class SettingsFile(unittest.TestCase):
 
     def test_first_run_second_copy_exit_restart_renamed_exe_and_the_win32_side(self):
         with harness.Session("settings") as session:
-            session.write_scenario("object 234\ninstance 0 C:\ninstance _Total\n"
-                                   "object 236\ninstance C:\ninstance _Total\n")
+            session.write_scenario(harness.disks(drives=1))
             path = harness.settings_path(session)
             # Not even the local application data folder: the shell makes it again when asked.
             shutil.rmtree(os.path.dirname(os.path.dirname(path)))
             process = session.start_lumora()
             worker = session.wait_started()
             self.assertEqual((worker["messageOnly"], worker["visible"]), (True, False), "a message-only worker")
-            # Every device's lamp at its start position, in the order of the set, after the global
-            # sections; the All-In-One lamp is enabled with its kind, which the first run leaves out.
-            lamps_saved = re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
+            # The initial values (which, and in what order, is the settings store's unit tests'), then
+            # every device's lamp at its start position, in the order of the set; the All-In-One lamp is
+            # enabled with its kind, which the first run leaves out.
+            lamps_saved = re.compile(rb"\r\n\[General\]\r\nClass=2\r\nversion=1\.104\r\nStartWithWindows=1\r\n.*"
                                      rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
                                      rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=No\r\n"
-                                     rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z")
+                                     rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z", re.DOTALL)
             # Without "s" the options window opens, and its General page applies what it shows.
             harness.wait_until(lambda: os.path.isfile(path) and lamps_saved.match(Path(path).read_bytes()), 20,
                                what="the lamps saved at start-up")
