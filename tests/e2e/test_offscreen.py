@@ -15,18 +15,14 @@ def stored_places(session, *sections):
     return [(stored.get(section, {}).get("x"), stored.get(section, {}).get("y")) for section in sections]
 
 
-def settings(places, hidden=()):
-    extra = "".join(f"[Physical Drive {number}]\r\nx={x}\r\ny={y}\r\n" for number, (x, y) in enumerate(places))
-    extra += "".join(f"[Physical Drive {number}]\r\nx={x}\r\ny={y}\r\nvisible=No\r\n" for number, x, y in hidden)
-    return settings_ini(extra=extra, ShowIndicatorLabel="No")
-
-
 class OffscreenLamps(unittest.TestCase):
     def test_a_lost_lamp_comes_onto_the_screen_at_start_and_when_the_screen_shrinks(self):
         with harness.Session("offscreen") as session:
             # Drive 0 from another machine's far monitor; drive 1 will show only its top-left corner
             # once the screen shrinks; drive 2 is switched off and has no lamp to bring back.
-            process = session.launch(settings([(5000, 5000), (790, 590)], hidden=[(2, 5000, 5000)]), "/s",
+            places = ("[Physical Drive 0]\r\nx=5000\r\ny=5000\r\n[Physical Drive 1]\r\nx=790\r\ny=590\r\n"
+                      "[Physical Drive 2]\r\nx=5000\r\ny=5000\r\nvisible=No\r\n")
+            process = session.launch(settings_ini(extra=places, ShowIndicatorLabel="No"), "/s",
                                      scenario=harness.disks(drives=3))
             harness.wait_until(lambda: lamp_places(session) == [(790, 590), (1008, 756)], 20,
                                what="drive 0's lamp in the screen's far corner, drive 1's where it was")

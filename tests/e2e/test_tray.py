@@ -19,8 +19,6 @@ from x11 import XDisplay
 
 # The lamp of tools/make_icons.py's 16 x 16 drawing, centred in the first icon's window.
 TRAY_LAMP = (16, 32)
-# The program's icon is the lit lamp too.
-PROGRAM_ICON = ACTIVE_LAMP
 TIP = "Lumora Indicator  - HDD activity monitor"
 LED_CHECK_EXE = test_tool("led_check")
 
@@ -83,7 +81,8 @@ class TrayIcon(unittest.TestCase):
                 return session.launch(settings_ini(ShowTrayIcon=tray, UseTrayLed=lamp, UseKeyboardLed="Yes",
                                                            UseKeyboardLedDirectAccess="No"), "/s")
 
-            for tray, lamp, icon in [("No", "Yes", None), ("Yes", "No", PROGRAM_ICON)]:
+            # The program's icon is the lit lamp too.
+            for tray, lamp, icon in [("No", "Yes", None), ("Yes", "No", ACTIVE_LAMP)]:
                 with self.subTest(ShowTrayIcon=tray, UseTrayLed=lamp):
                     process = start(tray, lamp)
                     # The icon is added before the message loop runs, so it would be there by now.
