@@ -40,70 +40,53 @@ TEST(SummaryText, TheAllInOneTextOfManyDrivesIsKeptWhole) {
     EXPECT_EQ(summary.compare(summary.size() - last.size() - 2, last.size(), last), 0);
 }
 
-// Lines joined by "\r\n", and positions in them as (line, column).
-std::u16string Join(const std::vector<std::u16string>& lines) {
+// Texts written with '|' for each "\r\n", and places in them as (line, column).
+std::u16string Crlf(std::u16string_view bars) {
     std::u16string text;
-    for (size_t i = 0; i < lines.size(); ++i) text += (i ? u"\r\n" : u"") + lines[i];
+    for (char16_t unit : bars) unit == u'|' ? text += u"\r\n" : text += unit;
     return text;
 }
-size_t Offset(const std::vector<std::u16string>& lines, std::pair<size_t, size_t> at) {
-    size_t offset = 0;
-    for (size_t i = 0; i < at.first; ++i) offset += lines[i].size() + 2;
-    return offset + at.second;
+SummaryPlace PlaceIn(std::u16string_view bars, const std::pair<size_t, size_t> (&at)[3]) {
+    size_t offsets[3];
+    for (size_t i = 0; i < 3; ++i) {
+        size_t line = 0;
+        for (size_t n = 0; n < at[i].first; ++n) line = bars.find(u'|', line) + 1;
+        offsets[i] = Crlf(bars.substr(0, line)).size() + at[i].second;
+    }
+    return {offsets[0], offsets[1], offsets[2]};
 }
 
 TEST(SummaryPlace, TheReaderKeepsTheDeviceAndTheSelectionThroughARefresh) {
-    using At = std::pair<size_t, size_t>;
-    const std::vector<std::u16string> two{u"", u"Disk A", u"Read: 1", u"", u"Disk B", u"Read: 2", u""};
+    const std::u16string two = u"|Disk A|Read: 1||Disk B|Read: 2|";
     const struct {
         const char* what;
-        std::vector<std::u16string> before, after;
-        At first, start, end;
-        At keptFirst, keptStart, keptEnd;
+        std::u16string before, after;
+        std::pair<size_t, size_t> place[3], kept[3];  // the first line shown, the selection's start and end
     } rows[] = {
-        {"same text", two, two, {4, 0}, {5, 2}, {5, 6}, {4, 0}, {5, 2}, {5, 6}},
-        {"figures grow above",
-         two,
-         {u"", u"Disk A", u"Read: 1000000", u"", u"Disk B", u"Read: 2", u""},
-         {4, 0}, {5, 0}, {5, 7}, {4, 0}, {5, 0}, {5, 7}},
-        {"a device added above",
-         two,
-         {u"", u"Disk 0", u"Read: 9", u"", u"Disk A", u"Read: 1", u"", u"Disk B", u"Read: 2", u""},
-         {4, 0}, {5, 1}, {5, 3}, {7, 0}, {8, 1}, {8, 3}},
-        {"a device removed above",
-         two,
-         {u"", u"Disk B", u"Read: 2", u""},
-         {4, 0}, {5, 1}, {5, 3}, {1, 0}, {2, 1}, {2, 3}},
-        {"a device added between the ends of the selection",
-         two,
-         {u"", u"Disk A", u"Read: 1", u"", u"Disk Z", u"Read: 0", u"", u"Disk B", u"Read: 2", u""},
-         {0, 0}, {2, 0}, {5, 4}, {0, 0}, {2, 0}, {8, 4}},
+        {"same text", two, two, {{4, 0}, {5, 2}, {5, 6}}, {{4, 0}, {5, 2}, {5, 6}}},
+        {"figures grow above", two, u"|Disk A|Read: 1000000||Disk B|Read: 2|", {{4, 0}, {5, 0}, {5, 7}},
+         {{4, 0}, {5, 0}, {5, 7}}},
+        {"a device added above", two, u"|Disk 0|Read: 9||Disk A|Read: 1||Disk B|Read: 2|", {{4, 0}, {5, 1}, {5, 3}},
+         {{7, 0}, {8, 1}, {8, 3}}},
+        {"a device removed above", two, u"|Disk B|Read: 2|", {{4, 0}, {5, 1}, {5, 3}}, {{1, 0}, {2, 1}, {2, 3}}},
+        {"a device added between the ends of the selection", two, u"|Disk A|Read: 1||Disk Z|Read: 0||Disk B|Read: 2|",
+         {{0, 0}, {2, 0}, {5, 4}}, {{0, 0}, {2, 0}, {8, 4}}},
         // An idle figure that two devices shared until one of them got busy names neither.
-        {"a shared figure changes in the reader's device",
-         {u"", u"Disk B", u"Queue: 0", u"", u"Disk C", u"Queue: 0", u"Rate: 5"},
-         {u"", u"Disk B", u"Queue: 0", u"", u"Disk C", u"Queue: 3", u"Rate: 6"},
-         {4, 0}, {6, 2}, {6, 2}, {4, 0}, {6, 2}, {6, 2}},
-        {"a figure line shrinks under the selection",
-         two,
-         {u"", u"Disk A", u"Read: 1", u"", u"Disk B", u"R", u""},
-         {4, 0}, {5, 3}, {5, 6}, {4, 0}, {5, 1}, {5, 1}},
-        {"the ends swap places",
-         two,
-         {u"", u"Disk B", u"Read: 2", u"", u"Disk A", u"Read: 1", u""},
-         {0, 0}, {2, 0}, {5, 0}, {0, 0}, {5, 0}, {5, 0}},
-        {"no line to follow: the same line, within the text",
-         {u"x", u"x", u"x", u"x"},
-         {u"x", u"x"},
-         {3, 0}, {2, 1}, {3, 1}, {1, 0}, {1, 1}, {1, 1}},
-        {"everything gone", two, {u""}, {4, 0}, {5, 1}, {5, 3}, {0, 0}, {0, 0}, {0, 0}},
-        {"from an empty box", {u""}, two, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}},
+        {"a shared figure changes in the reader's device", u"|Disk B|Queue: 0||Disk C|Queue: 0|Rate: 5",
+         u"|Disk B|Queue: 0||Disk C|Queue: 3|Rate: 6", {{4, 0}, {6, 2}, {6, 2}}, {{4, 0}, {6, 2}, {6, 2}}},
+        {"a figure line shrinks under the selection", two, u"|Disk A|Read: 1||Disk B|R|", {{4, 0}, {5, 3}, {5, 6}},
+         {{4, 0}, {5, 1}, {5, 1}}},
+        {"the ends swap places", two, u"|Disk B|Read: 2||Disk A|Read: 1|", {{0, 0}, {2, 0}, {5, 0}},
+         {{0, 0}, {5, 0}, {5, 0}}},
+        {"no line to follow: the same line, within the text", u"x|x|x|x", u"x|x", {{3, 0}, {2, 1}, {3, 1}},
+         {{1, 0}, {1, 1}, {1, 1}}},
+        {"everything gone", two, u"", {{4, 0}, {5, 1}, {5, 3}}, {{0, 0}, {0, 0}, {0, 0}}},
+        {"from an empty box", u"", two, {{0, 0}, {0, 0}, {0, 0}}, {{0, 0}, {0, 0}, {0, 0}}},
     };
     for (const auto& row : rows) {
-        const SummaryPlace place{Offset(row.before, row.first), Offset(row.before, row.start),
-                                 Offset(row.before, row.end)};
-        const SummaryPlace expected{Offset(row.after, row.keptFirst), Offset(row.after, row.keptStart),
-                                    Offset(row.after, row.keptEnd)};
-        EXPECT_EQ(KeepSummaryPlace(Join(row.before), Join(row.after), place), expected) << row.what;
+        EXPECT_EQ(KeepSummaryPlace(Crlf(row.before), Crlf(row.after), PlaceIn(row.before, row.place)),
+                  PlaceIn(row.after, row.kept))
+            << row.what;
     }
 }
 
