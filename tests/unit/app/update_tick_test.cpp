@@ -52,7 +52,6 @@ TEST(UpdateTick, SamplesEachShownLampOnceFromOneSnapshotAndShowsTheirActivity) {
         ActivityState shown;
     } cases[] = {
         {"a hidden lamp or one without a sampler is never sampled", lamps, true, true, 1, {0, 3}, 0x00010003},
-        {"a failed snapshot leaves the LED and the tray dark", lamps, false, false, 1, {}, 0},
         {"no snapshot while no lamp is shown", {{false, true, 7}, {false, true, 7}}, true, true, 0, {}, 0},
     };
     for (const auto& c : cases) {

@@ -84,14 +84,10 @@ TEST(KeyboardLed, EachTickShowsWhetherItSawActivityAndChangedOptionsSwitchOffThe
              {"direct: a lit LED at start goes dark", {5, false}, {{kDirect, {}, 4, false}}},
              {"direct: no query, no write", {2, false, kNoQuery}, {{kDirect, {1}, 2, false}}},
              {"direct off the NT platform", {2, false, kNotNt}, {{kDirect, {1}, 2, false}}},
-             {"keys: on with activity, off without", {2, false},
-              {{kKeys, {0x00010000}, 2, true}, {kKeys, {0x1}, 2, true}, {kKeys, {0}, 2, false}, {kKeys, {0}, 2, false}}},
              {"keys: ScrollLock on at start", {0, true}, {{kKeys, {0}, 0, false}, {kKeys, {1}, 0, true}}},
              {"direct, then off", {4, false}, {{kDirect, {1}, 5, false}, {kOff, {1}, 4, false}}},
-             {"keys, then off", {4, false}, {{kKeys, {1}, 4, true}, {kOff, {1}, 4, false}}},
              {"direct, then off in direct mode", {4, false}, {{kDirect, {1}, 5, false}, {kOffDirect, {1}, 4, false}}},
              {"keys, then off in direct mode", {4, false}, {{kKeys, {1}, 4, true}, {kOffDirect, {1}, 4, false}}},
-             {"keys, then direct", {4, false}, {{kKeys, {1}, 4, true}, {kDirect, {1}, 5, false}}},
              {"direct, then keys", {4, false}, {{kDirect, {1}, 5, false}, {kKeys, {1}, 4, true}}},
          }) {
         Keyboard& keyboard = row.keyboard;

@@ -7,7 +7,6 @@ namespace {
 
 TEST(DpiScale, LengthsRoundToTheNearestPixelAsWindowsRoundsThem) {
     const int32_t rows[][3] = {  // length, DPI, scaled
-        {16, 96, 16}, {16, 144, 24}, {16, 192, 32},
         {1, 120, 1},     // 1.25
         {1, 144, 2},     // 1.5: halves away from zero
         {13, 144, 20},   // 19.5
