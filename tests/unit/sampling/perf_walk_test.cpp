@@ -80,8 +80,9 @@ TEST(PerfWalk, CountsAndNamesInstances) {
     EXPECT_EQ(Lookup(block, 236, u"C:ZZ", 1400, kQueueType, NameMatch::whole), 3u);
 }
 
-// Every hostile change or cut must end in an answer (0 or the real value), never a read outside the block.
-TEST(PerfWalk, HostileAndTruncatedBlocksEndTheWalkInsideTheData) {
+// Every hostile change must end in an answer (0 or the real value), never a read outside the block.
+// Blocks cut short anywhere are the performance snapshot fuzzer's.
+TEST(PerfWalk, HostileBlocksEndTheWalkInsideTheData) {
     const size_t object = kFirstObject, instance = FirstInstance(kDisks);
     const std::tuple<size_t, uint32_t, uint64_t> cases[] = {  // a 32-bit field, its new value, and "_Total" of 236
         {offsetof(DataBlock, numObjectTypes), 0xFFFFFFFF, 1015},
@@ -104,15 +105,6 @@ TEST(PerfWalk, HostileAndTruncatedBlocksEndTheWalkInsideTheData) {
         EXPECT_LE(names.size(), 4u) << "at " << offset;
         EXPECT_FALSE(SameLayout(View(block), View(kDisks))) << "at " << offset;
         EXPECT_TRUE(SameLayout(View(block), View(block))) << "at " << offset;
-    }
-    for (size_t size = 0; size < kDisks.size(); ++size) {
-        // A copy of exactly that size, so that the sanitizer sees any read past its end.
-        const std::vector<uint8_t> cut(kDisks.begin(), kDisks.begin() + static_cast<std::ptrdiff_t>(size));
-        const CounterPosition position = FindCounter(View(cut), 236, {u"_Total", NameMatch::prefix}, 1400, kQueueType);
-        EXPECT_EQ(position.size ? ReadCounter(View(cut), position) : 1015u, 1015u);
-        std::vector<std::u16string> names;
-        CollectInstanceNames(View(cut), 236, names);
-        SameLayout(View(cut), View(cut));
     }
 }
 
