@@ -43,40 +43,29 @@ struct FakeTick final : TickLamps, TickOutputs {
 
 TEST(UpdateTick, SamplesEachShownLampOnceFromOneSnapshotAndShowsTheirActivity) {
     const std::vector<Lamp> lamps = {{true, true, 0x00010000}, {false, true, 7}, {true, false, 7}, {true, true, 3}};
-    const struct {
-        const char* what;
-        std::vector<Lamp> lamps;
-        bool snapshotWorks, result;
-        int snapshots;
-        std::vector<size_t> sampled;
-        ActivityState shown;
-    } cases[] = {
-        {"a hidden lamp or one without a sampler is never sampled", lamps, true, true, 1, {0, 3}, 0x00010003},
-        {"no snapshot while no lamp is shown", {{false, true, 7}, {false, true, 7}}, true, true, 0, {}, 0},
+    // A failed snapshot leaving the LED and the tray dark is the tray end-to-end test's.
+    // The lamps, the snapshots taken, the lamps sampled and the activity shown.
+    const std::tuple<std::vector<Lamp>, int, std::vector<size_t>, ActivityState> cases[] = {
+        {lamps, 1, {0, 3}, 0x00010003},                    // a hidden lamp or one without a sampler is not sampled
+        {{{false, true, 7}, {false, true, 7}}, 0, {}, 0},  // no snapshot while no lamp is shown
     };
-    for (const auto& c : cases) {
-        FakeTick tick(c.lamps, c.snapshotWorks);
-        EXPECT_EQ(RunUpdateTick(tick, &tick), c.result) << c.what;
-        EXPECT_EQ(tick.snapshots, c.snapshots) << c.what;
-        EXPECT_EQ(tick.sampled, c.sampled) << c.what;
-        EXPECT_EQ(tick.shown, c.shown) << c.what;
+    for (const auto& [shownLamps, snapshots, sampled, shown] : cases) {
+        FakeTick tick(shownLamps, true);
+        EXPECT_TRUE(RunUpdateTick(tick, &tick));
+        EXPECT_EQ(std::tuple(tick.snapshots, tick.sampled, tick.shown), std::tuple(snapshots, sampled, shown));
     }
 }
 
 TEST(TrimSchedule, TrimsOnceAboutEveryTenSecondsOfTicksWhateverTheInterval) {
-    const struct {
-        int32_t intervalMs;
-        int firstTrimTick;  // 1-based
-    } cases[] = {{50, 201}, {30, 335}, {1000, 11}, {10000, 2}, {20000, 2}};
-    for (const auto& c : cases) {
+    const std::pair<int32_t, int> cases[] = {{50, 201}, {30, 335}, {1000, 11}, {10000, 2}, {20000, 2}};  // ms, tick
+    for (const auto& [intervalMs, first] : cases) {
         TrimSchedule schedule;
         std::vector<int> trims;
-        for (int tick = 1; tick <= 3 * c.firstTrimTick; ++tick) {
-            if (schedule.CountTick(c.intervalMs)) trims.push_back(tick);
+        for (int tick = 1; tick <= 3 * first; ++tick) {
+            if (schedule.CountTick(intervalMs)) trims.push_back(tick);
         }
         // After each trim the count starts again, so the period stays the same.
-        EXPECT_EQ(trims, (std::vector<int>{c.firstTrimTick, 2 * c.firstTrimTick, 3 * c.firstTrimTick}))
-            << "interval " << c.intervalMs;
+        EXPECT_EQ(trims, (std::vector<int>{first, 2 * first, 3 * first})) << "interval " << intervalMs;
     }
     // A broken interval never trims, rather than trimming on every tick.
     TrimSchedule broken;

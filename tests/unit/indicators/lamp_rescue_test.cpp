@@ -25,12 +25,7 @@ const MonitorArea kFar{{2048, 0, 3072, 768}, {2048, 0, 3072, 768}};
 const MonitorArea kFarPrimary{kFar.bounds, kFar.work, true};
 
 TEST(LampRescue, OnlyALampThatNoMonitorShowsMovesIntoTheNearestWorkArea) {
-    struct Row {
-        const char* what;
-        IndicatorRect lamp;
-        std::vector<MonitorArea> monitors;
-        std::optional<LampPlace> expected;
-    } rows[] = {
+    const std::tuple<const char*, IndicatorRect, std::vector<MonitorArea>, std::optional<LampPlace>> rows[] = {
         {"on screen", Lamp(100, 100), {kSmall}, std::nullopt},
         {"one pixel in the corner shows", Lamp(1023, 767), {kSmall}, std::nullopt},
         {"behind the taskbar is still on the monitor", Lamp(500, 740), {kSmall}, std::nullopt},
@@ -55,7 +50,7 @@ TEST(LampRescue, OnlyALampThatNoMonitorShowsMovesIntoTheNearestWorkArea) {
         {"the file's extremes do not overflow", {INT32_MAX - 16, INT32_MIN, INT32_MAX, INT32_MIN + 12}, {kSmall},
          LampPlace{1008, 0}},
     };
-    for (const Row& row : rows) EXPECT_EQ(RescueLamp(row.lamp, row.monitors), row.expected) << row.what;
+    for (const auto& [what, lamp, monitors, expected] : rows) EXPECT_EQ(RescueLamp(lamp, monitors), expected) << what;
 }
 
 }  // namespace

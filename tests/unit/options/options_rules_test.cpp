@@ -59,22 +59,15 @@ ModeChecks Checks(const char* boxes) {
 }
 
 TEST(GeneralPageMode, TheBoxesShowTheKindsOfTheModeAndNoneOnlyFor256) {
-    const struct {
-        int32_t mode;
-        const char* boxes;
-    } rows[] = {{0, ""}, {1, "p"}, {2, "l"}, {4, "a"}, {5, "pa"}, {7, "pla"}, {256, "n"}, {257, "p"}};
-    for (const auto& row : rows) EXPECT_EQ(ChecksForMode(row.mode), Checks(row.boxes)) << row.mode;
+    const std::pair<int32_t, const char*> rows[] = {{0, ""},   {1, "p"},     {2, "l"},   {4, "a"},
+                                                    {5, "pa"}, {7, "pla"}, {256, "n"}, {257, "p"}};
+    for (const auto& [mode, boxes] : rows) EXPECT_EQ(ChecksForMode(mode), Checks(boxes)) << mode;
 }
 
 TEST(GeneralPageMode, EachCommandSetsTheModeAndTheBoxes) {
     using G = GeneralCommand;
-    const struct {
-        G command;
-        int32_t mode;
-        const char* boxes;  // as the command finds them
-        int32_t expectedMode;
-        const char* expectedBoxes;
-    } rows[] = {
+    // The command, the mode and boxes it finds, and those it leaves.
+    const std::tuple<G, int32_t, const char*, int32_t, const char*> rows[] = {
         {G::PhysicalBox, 2, "pl", 3, "pl"},
         {G::PhysicalBox, 3, "l", 2, "l"},
         {G::PhysicalBox, 256, "pn", 1, "p"},  // a kind ends "No indicators"
@@ -95,22 +88,18 @@ TEST(GeneralPageMode, EachCommandSetsTheModeAndTheBoxes) {
         {G::LogicalListOther, 256, "n", 256, "n"},
         {G::LogicalListOther, 3, "p", 1, "p"},
     };
-    for (const auto& row : rows) {
-        const GeneralPageState state = AfterGeneralCommand(row.command, row.mode, Checks(row.boxes));
-        EXPECT_EQ(state.mode, row.expectedMode) << static_cast<int>(row.command) << " from " << row.mode;
-        EXPECT_EQ(state.checks, Checks(row.expectedBoxes)) << static_cast<int>(row.command) << " from " << row.mode;
+    for (const auto& [command, mode, boxes, expectedMode, expectedBoxes] : rows) {
+        const GeneralPageState state = AfterGeneralCommand(command, mode, Checks(boxes));
+        EXPECT_EQ(std::pair(state.mode, state.checks), std::pair(expectedMode, Checks(expectedBoxes)))
+            << static_cast<int>(command) << " from " << mode;
     }
 }
 
 // The page's round: fill the lists from the records, the user toggles one item (or none), apply.
 TEST(GeneralPageRecords, TheListsShowTheEnableFlagsAndAnApplyWritesBackOnlyWhatIsSelected) {
     constexpr size_t kNoClick = SIZE_MAX;
-    const struct {
-        std::vector<IndicatorChoice> records;
-        int32_t mode;
-        size_t clicked;  // a record whose list item the user toggles
-        std::vector<bool> expected;
-    } rows[] = {
+    // The records, the mode, a record whose list item the user toggles, and what an apply shows.
+    const std::tuple<std::vector<IndicatorChoice>, int32_t, size_t, std::vector<bool>> rows[] = {
         // Nothing clicked: a hidden record stays unselected and hidden, the others stay shown.
         {{{1, true}, {1, false}, {2, true}, {2, false}, {4, false}}, 3, kNoClick, {true, false, true, false, false}},
         // The all-in-one record follows bit 4 whatever its flag was.
@@ -122,20 +111,20 @@ TEST(GeneralPageRecords, TheListsShowTheEnableFlagsAndAnApplyWritesBackOnlyWhatI
         // A record of no listed kind is never selected, so an apply hides it.
         {{{8, true}, {1, true}}, 7, kNoClick, {false, true}},
     };
-    for (size_t r = 0; r < std::size(rows); ++r) {
-        std::vector<IndicatorChoice> records = rows[r].records;
+    for (const auto& [initial, mode, clicked, expected] : rows) {
+        std::vector<IndicatorChoice> records = initial;
         const GeneralLists lists = ListGeneralRecords(records);
         std::vector<size_t> selected;
         for (const auto* list : {&lists.physical, &lists.logical}) {
             for (const ListedRecord& item : *list) {
-                EXPECT_EQ(item.selected, records[item.record].visible) << "row " << r;
-                if (item.selected != (item.record == rows[r].clicked)) selected.push_back(item.record);
+                EXPECT_EQ(item.selected, records[item.record].visible) << "mode " << mode;
+                if (item.selected != (item.record == clicked)) selected.push_back(item.record);
             }
         }
-        ApplyGeneralSelection(records, selected, rows[r].mode);
+        ApplyGeneralSelection(records, selected, mode);
         std::vector<bool> visible;
         for (const IndicatorChoice& record : records) visible.push_back(record.visible);
-        EXPECT_EQ(visible, rows[r].expected) << "row " << r;
+        EXPECT_EQ(visible, expected) << "mode " << mode << ", " << initial.size() << " records";
     }
 }
 
