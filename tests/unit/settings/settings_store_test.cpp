@@ -68,10 +68,7 @@ TEST_F(SettingsStoreTest, VersionedFilesAreReadAsStoredOthersConvertedKeepingThe
     const auto unversioned = [&lamp](const std::string& classLine) {
         return "[General]\r\n" + classLine + "[Appearance]\r\nOpacity=100\r\nFrequency=700\r\nColorOff=1\r\n" + lamp;
     };
-    const struct {
-        std::string file;
-        Record expected;
-    } cases[] = {
+    const std::pair<std::string, Record> cases[] = {
         {versioned, kFallback},
         {versioned + "[Appearance]\r\nFrequency=21\r\n", With(kFallback, 8, 21)},
         {versioned + "[Appearance]\r\nFrequency=0\r\n", With(kFallback, 8, 0)},
@@ -86,12 +83,12 @@ TEST_F(SettingsStoreTest, VersionedFilesAreReadAsStoredOthersConvertedKeepingThe
         {unversioned("Class=7\r\n"), With(kInitial, 0, 7)},    {unversioned("Class=256\r\n"), With(kInitial, 0, 256)},
         {unversioned(""), kInitial},  // as a first run's empty file
     };
-    for (const auto& c : cases) {
+    for (const auto& [file, expected] : cases) {
         const int writesBefore = files.writes;
-        EXPECT_EQ(Load(c.file), c.expected) << c.file;
-        EXPECT_EQ(files.writes - writesBefore, c.file.find("version") == std::string::npos ? 1 : 0) << c.file;
-        EXPECT_EQ(files.files[kPath].find(lamp) == std::string::npos, c.file.find(lamp) == std::string::npos)
-            << "a lamp's place survives: " << c.file;
+        EXPECT_EQ(Load(file), expected) << file;
+        EXPECT_EQ(files.writes - writesBefore, file.find("version") == std::string::npos ? 1 : 0) << file;
+        EXPECT_EQ(files.files[kPath].find(lamp) == std::string::npos, file.find(lamp) == std::string::npos)
+            << "a lamp's place survives: " << file;
     }
     files.unreadable = true;
     EXPECT_EQ(Load(""), With(kFallback, 0, 2)) << "without a file only the mode is converted";
@@ -131,28 +128,24 @@ struct FakeFolders final : SettingsFolders {
 };
 
 TEST_F(SettingsStoreTest, TheSettingsFileIsLookedForInThreeFolders) {
-    const struct {
-        std::array<std::u16string, 3> known;
-        std::u16string expectedPath;
-    } cases[] = {
-        {{u"C:\\Local", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Local\\Lumora Indicator\\settings.ini"},
+    // The first of these, with the local folder known, is every settings end-to-end test's.
+    const std::pair<std::array<std::u16string, 3>, std::u16string> cases[] = {
         {{u"C:\\", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Lumora Indicator\\settings.ini"},
         {{u"", u"C:\\Docs", u"C:\\Prog\\"}, u"C:\\Docs\\Lumora Indicator\\settings.ini"},
         {{u"", u"", u"C:\\Prog\\"}, u"C:\\Prog\\settings.ini"},
         {{u"", u"", u""}, u""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [known, expectedPath] : cases) {
         FakeFolders folders;
-        folders.known = c.known;
+        folders.known = known;
         CIniEx engine(4, files, caseMapping);
         EXPECT_EQ(OpenSettingsFile(engine, folders, u"Lumora Indicator", u"settings.ini", true, true, true),
-                  !c.expectedPath.empty());
-        EXPECT_EQ(engine.Path(), c.expectedPath);
-        const bool madeFolder = !(c.known[0] + c.known[1]).empty();
-        const std::u16string folder = c.expectedPath.substr(0, c.expectedPath.rfind(u'\\') + 1);
-        EXPECT_EQ(folders.created, std::vector<std::u16string>(madeFolder ? 1 : 0, folder));
+                  !expectedPath.empty());
+        EXPECT_EQ(engine.Path(), expectedPath);
+        const std::u16string folder = expectedPath.substr(0, expectedPath.rfind(u'\\') + 1);
+        EXPECT_EQ(folders.created, std::vector<std::u16string>((known[0] + known[1]).empty() ? 0 : 1, folder));
     }
-    EXPECT_EQ(files.files.size(), 4u) << "no file is created relative to the working directory";
+    EXPECT_EQ(files.files.size(), 3u) << "no file is created relative to the working directory";
 }
 
 }  // namespace
