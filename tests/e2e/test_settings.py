@@ -14,6 +14,11 @@ import harness
 from common import quoted_command, run_value, test_tool
 
 SETTINGS_CHECK_EXE = test_tool("settings_check")
+FIRST_RUN_GLOBAL_SECTIONS = (
+    b"\r\n[General]\r\nClass=2\r\nversion=1.104\r\nStartWithWindows=1\r\nUseKeyboardLed=No\r\n"
+    b"UseKeyboardLedDirectAccess=No\r\nShowTrayIcon=Yes\r\nUseTrayLed=No\r\nShowIndicatorLabel=Yes\r\n"
+    b"\r\n[Appearance]\r\nOpacity=255\r\nFrequency=30\r\nColorRead=65280\r\nColorWrite=255\r\n"
+    b"ColorOff=8388608\r\nStatPageRefresh=Yes\r\n")
 
 
 class SettingsFile(unittest.TestCase):
@@ -33,10 +38,9 @@ class SettingsFile(unittest.TestCase):
             process = session.start_lumora()
             worker = session.wait_started()
             self.assertEqual((worker["messageOnly"], worker["visible"]), (True, False), "a message-only worker")
-            # The initial values (which, and in what order, is the settings store's unit tests'), then
-            # every device's lamp at its start position, in the order of the set; the All-In-One lamp is
-            # enabled with its kind, which the first run leaves out.
-            lamps_saved = re.compile(rb"\r\n\[General\]\r\nClass=2\r\nversion=1\.104\r\nStartWithWindows=1\r\n.*"
+            # The initial values in their order, then every device's lamp at its start position, in the
+            # order of the set; the All-In-One lamp is enabled with its kind, which the first run leaves out.
+            lamps_saved = re.compile(re.escape(FIRST_RUN_GLOBAL_SECTIONS) +
                                      rb"\r\n\[Physical Drive 0\]\r\nx=2\r\ny=2\r\nvisible=Yes\r\n"
                                      rb"\r\n\[All-In-One\]\r\nx=20\r\ny=2\r\nvisible=No\r\n"
                                      rb"\r\n\[C:\\ - [^\r\n]*\]\r\nx=38\r\ny=2\r\nvisible=Yes\r\n\Z", re.DOTALL)

@@ -68,24 +68,17 @@ TEST(GeneralPageMode, EachCommandSetsTheModeAndTheBoxes) {
     using G = GeneralCommand;
     // The command, the mode and boxes it finds, and those it leaves.
     const std::tuple<G, int32_t, const char*, int32_t, const char*> rows[] = {
-        {G::PhysicalBox, 2, "pl", 3, "pl"},
-        {G::PhysicalBox, 3, "l", 2, "l"},
+        {G::PhysicalBox, 2, "pl", 3, "pl"}, {G::PhysicalBox, 3, "l", 2, "l"},
         {G::PhysicalBox, 256, "pn", 1, "p"},  // a kind ends "No indicators"
         {G::LogicalBox, 2, "", 0, ""},        // no kind left: no lamps, but not "No indicators"
-        {G::LogicalBox, 1, "pl", 3, "pl"},
-        {G::AllInOneBox, 1, "pa", 5, "pa"},
-        {G::AllInOneBox, 5, "p", 1, "p"},
+        {G::LogicalBox, 1, "pl", 3, "pl"}, {G::AllInOneBox, 1, "pa", 5, "pa"}, {G::AllInOneBox, 5, "p", 1, "p"},
         {G::AllInOneBox, 256, "n", 256, "n"},  // clearing a kind that was not there
-        {G::NoIndicatorsBox, 7, "plan", 256, "n"},
-        {G::NoIndicatorsBox, 256, "", 1, "p"},
-        {G::PhysicalListSelectionChanged, 2, "l", 3, "pl"},
-        {G::PhysicalListSelectionChanged, 256, "n", 1, "p"},
+        {G::NoIndicatorsBox, 7, "plan", 256, "n"}, {G::NoIndicatorsBox, 256, "", 1, "p"},
+        {G::PhysicalListSelectionChanged, 2, "l", 3, "pl"}, {G::PhysicalListSelectionChanged, 256, "n", 1, "p"},
         {G::PhysicalListSelectionChanged, 1, "p", 1, "p"},
         {G::PhysicalListOther, 2, "l", 2, "l"},  // focus alone does not switch the kind on
-        {G::PhysicalListOther, 3, "pl", 3, "pl"},
-        {G::LogicalListSelectionChanged, 1, "p", 3, "pl"},
-        {G::LogicalListSelectionChanged, 256, "n", 2, "l"},
-        {G::LogicalListOther, 256, "n", 256, "n"},
+        {G::PhysicalListOther, 3, "pl", 3, "pl"}, {G::LogicalListSelectionChanged, 1, "p", 3, "pl"},
+        {G::LogicalListSelectionChanged, 256, "n", 2, "l"}, {G::LogicalListOther, 256, "n", 256, "n"},
         {G::LogicalListOther, 3, "p", 1, "p"},
     };
     for (const auto& [command, mode, boxes, expectedMode, expectedBoxes] : rows) {

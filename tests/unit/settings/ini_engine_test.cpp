@@ -43,14 +43,14 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
     return bytes;
 }
 
-// A key with a blank before "=", the last of two equal keys, a comment line as a key, the first of
-// two equal sections and section names in any case are the settings end-to-end test's to show.
 TEST_F(IniEngineTest, LinesAreReadByTheGrammar) {
     const struct {
         std::string file, expected;
         std::u16string section = u"A", key = u"k";
     } cases[] = {
-        {"[A]\r\nk=5\r\n", "5"}, {"[A]\nk = 5\n", " 5", u"A", u"k "}, {"[A]\nk=5 ; note\n", "5 "},
+        {"[A]\r\nk=5\r\n", "5"}, {"[A]\nk = 5\n", "<default>"}, {"[A]\nk = 5\n", " 5", u"A", u"k "},
+        {"[A]\n;note\n", "", u"A", u";note"}, {"[A]\r\nk=1\r\nk=2\r\n", "2"}, {"[A]\nk=1\n[A]\nk=2\n", "1"},
+        {"[APPEARANCE]\nk=7\n", "7", u"Appearance", u"K"}, {"[A]\nk=5 ; note\n", "5 "},
         {"[A]\nk=a;b;c\n", "a;b"}, {"[A]\nk=v=w\n", "v=w"}, {"[A]\n=5\n", "<default>", u"A", u""},
         {"[A]\n;note=x\n", "x", u"A", u";note"}, {"[ A ]\nk=1\n", "<default>"}, {"[ A ]\nk=1\n", "1", u" A "},
         {"[]\nk=1\n", "1", u""}, {"k=0\n[A]\nk=1\n", "0", u""}, {"[A]\r\n\r\n\n\r\nk=1", "1"},
