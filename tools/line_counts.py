@@ -32,7 +32,7 @@ def main():
     counts = {name: count(folders) for name, folders in GROUPS}
     for name, _ in GROUPS:
         print(f"{name:>15}: {counts[name]:6}")
-    print(f"tests / program: {counts['tests'] / counts['program']:.0%}")
+    print(f"tests / program: {counts['tests'] / counts['program']:.1%}")
     return 0
 
 
