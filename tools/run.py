@@ -75,4 +75,7 @@ def main():
 
 if __name__ == "__main__":
     signal.signal(signal.SIGTERM, lambda *_: (_ for _ in ()).throw(KeyboardInterrupt()))
+    # A shell without job control starts background commands with Ctrl+C ignored, and Python
+    # keeps it ignored: make run under a CI runner or `nohup ... &` would then never end.
+    signal.signal(signal.SIGINT, signal.default_int_handler)
     sys.exit(main())
