@@ -37,7 +37,7 @@ void CSettings::Load(const CIniEx& ini, SettingsPageChecks* page) {
     Frequency = ini.GetInt(50, kSectionAppearance, u"Frequency");
     // A stored interval 20 ms above one the Appearance page offers stands for that one (see
     // IntervalForStoredFrequency). Read the same way, a 20 stands for 0 ms, which is no interval
-    // at all: the default takes its place.
+    // at all: the 50 ms that "Default" sets takes its place.
     if (Frequency == 20) Frequency = 50;
     ColorRead = static_cast<uint32_t>(ini.GetInt(0x00FF00, kSectionAppearance, u"ColorRead"));
     ColorWrite = static_cast<uint32_t>(ini.GetInt(0x0000FF, kSectionAppearance, u"ColorWrite"));
