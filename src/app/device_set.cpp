@@ -4,6 +4,7 @@
 
 #include "indicators/lamp_scale.h"
 #include "sampling/counter_sampler.h"
+#include "sampling/drive_identity.h"
 #include "sampling/hard_disk_sampler.h"
 #include "sampling/perf_data_format.h"
 #include "sampling/registry_access.h"
@@ -59,8 +60,7 @@ DeviceRecord MakeRecord(std::u16string path, std::u16string name, std::u16string
 
 void AddPhysicalDrive(uint32_t number) {
     const std::u16string digits = DecimalText(number);
-    g_devices.push_back(MakeRecord(u"\\\\.\\PHYSICALDRIVE" + digits, u"Physical Drive " + digits, digits,
-                                   DEVICE_PHYSICAL));
+    g_devices.push_back(MakeRecord(PhysicalDrivePath(number), u"Physical Drive " + digits, digits, DEVICE_PHYSICAL));
 }
 
 // Numbered from the instance names rather than counted from 0, so that a machine whose drive
@@ -137,6 +137,9 @@ void EnumDrives() {
     }
     if (g_devices.empty()) {
         for (uint32_t number : drives) AddPhysicalDrive(number);
+        // Asked here, once per build, and never in the update tick: a driver's answer can take
+        // a while, and the model of a drive does not change while it is plugged in.
+        if (context.systemDisks) DescribePhysicalDrives(g_devices, *context.systemDisks);
     }
     g_devices.push_back(MakeRecord(u"_Total", u"All-In-One", u"All", DEVICE_ALL_IN_ONE));
     AddLogicalDisks(volumes);

@@ -6,12 +6,12 @@
 
 namespace lumora {
 
+std::u16string PhysicalDrivePath(uint32_t number) { return u"\\\\.\\PHYSICALDRIVE" + DecimalText(number); }
+
 std::vector<uint32_t> FindPhysicalDrives(SystemDisks& disks) {
     std::vector<uint32_t> numbers;
     for (uint32_t number = 0; number < kPhysicalDriveSearchLimit; ++number) {
-        std::u16string path = u"\\\\.\\PHYSICALDRIVE";
-        path += DecimalText(number);
-        if (disks.DeviceExists(path)) numbers.push_back(number);
+        if (disks.DeviceExists(PhysicalDrivePath(number))) numbers.push_back(number);
     }
     return numbers;
 }

@@ -21,7 +21,16 @@ public:
     virtual std::vector<std::u16string> DriveRoots() = 0;
     // GetDriveTypeW on a root.
     virtual uint32_t DriveType(const std::u16string& root) = 0;
+    // IOCTL_STORAGE_QUERY_PROPERTY's device descriptor of a drive such as "\\.\PHYSICALDRIVE0":
+    // the bytes the driver returned, false when it cannot be asked.
+    virtual bool StorageDescriptor(const std::u16string& path, std::vector<uint8_t>& bytes) = 0;
+    // The numbers of the physical drives a volume such as "C:" lies on, from its disk extents;
+    // empty when the system cannot tell.
+    virtual std::vector<uint32_t> VolumeDrives(const std::u16string& letter) = 0;
 };
+
+// "\\.\PHYSICALDRIVE" and the number, as the counters' drives and the system's are opened.
+std::u16string PhysicalDrivePath(uint32_t number);
 
 // Drive numbers are tried from 0 up to this bound: a number that a removed disk left free
 // does not end the search.

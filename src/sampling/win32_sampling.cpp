@@ -4,6 +4,10 @@
 #include <winioctl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
 #include "support/wide_text.h"
 #include "support/win32_device_query.h"
 #include "support/win_owners.h"
@@ -126,5 +130,56 @@ std::vector<std::u16string> Win32SystemDisks::DriveRoots() {
 }
 
 uint32_t Win32SystemDisks::DriveType(const std::u16string& root) { return ::GetDriveTypeW(AsWide(root)); }
+
+bool Win32SystemDisks::StorageDescriptor(const std::u16string& path, std::vector<uint8_t>& bytes) {
+    // Like the performance query, this one needs no access right, so it names the drives of
+    // an ordinary user too.
+    FileHandle device = OpenDeviceForQueries(path);
+    if (!device) return false;
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    // Room for the strings after the raw properties some buses add; a longer answer is cut,
+    // which costs at worst a string that the parser then finds cut or absent.
+    bytes.assign(4096, 0);
+    DWORD returned = 0;
+    if (!::DeviceIoControl(device.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), bytes.data(),
+                           static_cast<DWORD>(bytes.size()), &returned, nullptr)) {
+        return false;
+    }
+    bytes.resize(std::min<size_t>(returned, bytes.size()));
+    return true;
+}
+
+std::vector<uint32_t> Win32SystemDisks::VolumeDrives(const std::u16string& letter) {
+    FileHandle volume = OpenDeviceForQueries(u"\\\\.\\" + letter);
+    if (!volume) return {};
+    // One extent per drive a volume spans; 32 is more than any spanned volume has.
+    constexpr size_t kExtentsAt = offsetof(VOLUME_DISK_EXTENTS, Extents);
+    std::vector<uint8_t> answer(kExtentsAt + 32 * sizeof(DISK_EXTENT));
+    DWORD returned = 0;
+    std::vector<uint32_t> drives;
+    if (::DeviceIoControl(volume.get(), IOCTL_VOLUME_GET_VOLUME_DISK_EXTENTS, nullptr, 0, answer.data(),
+                          static_cast<DWORD>(answer.size()), &returned, nullptr) &&
+        returned >= kExtentsAt) {
+        DWORD claimed = 0;
+        std::memcpy(&claimed, answer.data(), sizeof(claimed));
+        // Only the extents the driver wrote, whatever count it claims.
+        const size_t written = (std::min<size_t>(returned, answer.size()) - kExtentsAt) / sizeof(DISK_EXTENT);
+        for (size_t i = 0; i < std::min<size_t>(claimed, written); ++i) {
+            DISK_EXTENT extent{};
+            std::memcpy(&extent, answer.data() + kExtentsAt + i * sizeof(DISK_EXTENT), sizeof(extent));
+            drives.push_back(extent.DiskNumber);
+        }
+    }
+    // Some volume drivers (Wine's among them) answer the extents with none; a volume on one
+    // partition still names its drive through its device number.
+    STORAGE_DEVICE_NUMBER number{};
+    if (drives.empty() && QueryDevice(volume.get(), IOCTL_STORAGE_GET_DEVICE_NUMBER, number) &&
+        number.DeviceType == FILE_DEVICE_DISK) {
+        drives.push_back(number.DeviceNumber);
+    }
+    return drives;
+}
 
 }  // namespace lumora

@@ -40,6 +40,8 @@ public:
     bool DeviceExists(const std::u16string& path) override;
     std::vector<std::u16string> DriveRoots() override;
     uint32_t DriveType(const std::u16string& root) override;
+    bool StorageDescriptor(const std::u16string& path, std::vector<uint8_t>& bytes) override;
+    std::vector<uint32_t> VolumeDrives(const std::u16string& letter) override;
 };
 
 // Everything above, for the program and the test tools to hold for as long as they sample.

@@ -27,12 +27,14 @@ class DisksWithoutCounters(unittest.TestCase):
         # The Summary page: every shown lamp's statistics in the order of the set, a blank line apart.
         text = session.probe_json("item-text", FRAME, str(IDC_STATISTICS))[0]
         blocks = text.strip("\r\n").split("\r\n\r\n")
+        # Wine's drive 0 answers the storage query as a SCSI disk without a model, and holds C:.
         self.assertEqual([block.split("\r\n")[0].rstrip() for block in blocks],
-                         ["Physical Drive 0 -", "All-In-One", "C:\\ -", "Z:\\ -"], blocks)
+                         ["Physical Drive 0 - SCSI disk", "All-In-One", "C:\\ -", "Z:\\ -"], blocks)
+        self.assertTrue(blocks[0].endswith("\r\nVolumes: C:"), blocks[0])
         # Wine's disk driver answers no performance query: zero totals.
         for block in blocks:
-            self.assertTrue(block.endswith(" Data Read: 0 bytes (0) \tData Write: 0 bytes (0)\r\n"
-                                           "Measured by the disk driver: " + why), block)
+            self.assertTrue(block.removesuffix("\r\nVolumes: C:").endswith(
+                " Data Read: 0 bytes (0) \tData Write: 0 bytes (0)\r\nMeasured by the disk driver: " + why), block)
 
     def quit_and_check_sections(self, session, process, names):
         self.assertEqual(session.quit_lumora(process), 0)

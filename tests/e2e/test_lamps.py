@@ -92,7 +92,9 @@ class Lamps(unittest.TestCase):
                             None)
             with XDisplay(session) as display:
                 display.move_pointer([(8, 8), (9, 8), (10, 8)])
-                statistics = harness.wait_until(lambda: shown_tip("Physical Drive 0 - "), 20, what="the statistics tooltip")
+                # Wine's drive 0 answers the storage query as a SCSI disk without a model.
+                statistics = harness.wait_until(lambda: shown_tip("Physical Drive 0 - SCSI disk\r\n"), 20,
+                                                what="the statistics tooltip")
                 # Name, totals, rates, requests and queue lengths, each on its own line.
                 self.assertRegex(statistics, r"\r\nRead: .*\tWrite: .*\r\nRate KB/sec: ")
                 # Under Wine the end of the start-up flash restacks the lamp, which takes the

@@ -49,7 +49,9 @@ void PrintDevices() {
         const DeviceRecord& device = g_devices[i];
         if (i) line += ",";
         line += "{\"path\":" + Json(device.path) + ",\"name\":" + Json(device.name) + ",\"label\":" +
-                Json(device.label) + ",\"kind\":" + std::to_string(device.kind) + "}";
+                Json(device.label) + ",\"kind\":" + std::to_string(device.kind) +
+                ",\"description\":" + Json(device.description) + ",\"serialNumber\":" + Json(device.serialNumber) +
+                ",\"extraText\":" + Json(device.extraText) + "}";
     }
     std::printf("%s]}\n", line.c_str());
 }

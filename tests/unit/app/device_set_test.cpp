@@ -113,6 +113,36 @@ TEST_F(DeviceSetTest, DrivesAreNumberedFromTheirInstanceNamesAndTheVolumesComeBe
     }
 }
 
+TEST_F(DeviceSetTest, DrivesAreNamedByTheSystemOnceAsTheSetIsBuiltAndNeverWhileSampling) {
+    Serve({u"0 C:", u"1 D: E:", u"2", u"_Total"}, {u"C:", u"D:", u"E:", u"_Total"});
+    system.descriptors[u"\\\\.\\PHYSICALDRIVE0"] = testing::StorageDescriptor("Samsung", "SSD 980 PRO", " S5GX ", 17);
+    system.descriptors[u"\\\\.\\PHYSICALDRIVE1"] = testing::StorageDescriptor(nullptr, nullptr, nullptr, 7);
+    system.roots = {u"C:\\", u"D:\\", u"E:\\", u"F:\\"};
+    system.types = {{u"C:\\", kDriveFixed}, {u"D:\\", kDriveFixed}, {u"E:\\", kDriveRemovable}, {u"F:\\", 5}};
+    // D: spans drives 1 and 0 in two extents on drive 1; F: is a CD, no disk of the lamps.
+    system.volumeDrives = {{u"C:", {0}}, {u"D:", {1, 0, 1}}, {u"E:", {1}}, {u"F:", {2}}};
+    Build();
+    using Identity = std::tuple<std::u16string, std::u16string, std::u16string>;
+    std::vector<Identity> found;
+    for (const DeviceRecord& device : g_devices) found.emplace_back(device.description, device.serialNumber, device.extraText);
+    const std::vector<Identity> expected = {
+        {u"Samsung SSD 980 PRO", u"S5GX", u"Volumes: C: D:"}, {u"USB disk", u"", u"Volumes: D: E:"},
+        {u"", u"", u""},  // no answer from drive 2
+        {u"", u"", u""}, {u"", u"", u""}, {u"", u"", u""}, {u"", u"", u""}};
+    EXPECT_EQ(found, expected);
+
+    const int asked = system.driverQueries;
+    for (int tick = 0; tick < 3; ++tick) {
+        ASSERT_TRUE(RefreshDeviceSetSnapshot());
+        Reads();
+        for (auto& record : g_indicators) {
+            std::u16string text;
+            record->m_sampler->GetStatisticsText(text);
+        }
+    }
+    EXPECT_EQ(system.driverQueries, asked) << "sampling and the statistics ask the drivers nothing";
+}
+
 TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheMode) {
     Serve({u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"_Total"});
     EnumDrives();

@@ -81,11 +81,46 @@ struct FakeSystemDisks : SystemDisks {
     }
     std::vector<std::u16string> DriveRoots() override { return roots; }
     uint32_t DriveType(const std::u16string& root) override { return types.count(root) ? types[root] : 0; }
+    bool StorageDescriptor(const std::u16string& path, std::vector<uint8_t>& bytes) override {
+        ++driverQueries;
+        if (!descriptors.count(path)) return false;
+        bytes = descriptors[path];
+        return true;
+    }
+    std::vector<uint32_t> VolumeDrives(const std::u16string& letter) override {
+        ++driverQueries;
+        return volumeDrives.count(letter) ? volumeDrives[letter] : std::vector<uint32_t>{};
+    }
     std::map<std::u16string, bool> devices;
     std::vector<std::u16string> roots;
     std::map<std::u16string, uint32_t> types;
     std::vector<std::u16string> tried;
+    std::map<std::u16string, std::vector<uint8_t>> descriptors;  // by drive path; a missing one fails
+    std::map<std::u16string, std::vector<uint32_t>> volumeDrives;  // by letter, "C:"
+    int driverQueries = 0;
 };
+
+// A STORAGE_DEVICE_DESCRIPTOR as a driver returns it: the 40-byte structure, then each string
+// given, with its NUL; a string not given has offset 0.
+inline std::vector<uint8_t> StorageDescriptor(const char* vendor, const char* product, const char* serial,
+                                              uint32_t busType) {
+    std::vector<uint8_t> bytes(40, 0);
+    const auto put = [&bytes](size_t at, size_t value) {
+        for (size_t i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    };
+    const auto add = [&](size_t offsetAt, const char* text) {
+        if (!text) return;
+        put(offsetAt, bytes.size());
+        bytes.insert(bytes.end(), text, text + std::strlen(text) + 1);
+    };
+    add(12, vendor);
+    add(16, product);
+    add(24, serial);
+    put(0, 40);
+    put(4, bytes.size());
+    put(28, busType);
+    return bytes;
+}
 
 inline DeviceRecord Device(uint32_t kind, std::u16string name = {}, std::u16string path = {}) {
     DeviceRecord device;
