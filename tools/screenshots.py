@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """`make screenshots`: pictures of lumora.exe running under Wine, written into docs/ for the README.
 
-Four made-up drives rest, read, write and do both; the All-In-One lamp sums them. Every picture
+Four made-up drives do both, read, write and rest; the All-In-One lamp sums them. The tooltip is
+drive 0's, the one Wine answers the storage query for, so that it shows the drive's description. Every picture
 is cut from the first screenshot that shows what the picture is about (checked pixel by pixel,
 with a deadline), so a picture that does not show its subject is never written. The lamps are
 16 x 12 pixels: they are enlarged with nearest-neighbour scaling, and one crop keeps their real
@@ -28,10 +29,10 @@ from x11 import XDisplay  # noqa: E402
 
 # Windows 2000's desktop colour, behind the lamps instead of the bare X display's black.
 DESKTOP = "3A6EA5"
-# What the drives do, as (read, write) queue growth per step: the split of the fourth lies at
+# What the drives do, as (read, write) queue growth per step: the split of the first lies at
 # row 9 of 12, and the All-In-One lamp's, summing 4 reading to 2 writing, at row 8.
 RESTING = [(0, 0)] * 4
-BUSY = [(0, 0), (1, 0), (0, 1), (3, 1)]
+BUSY = [(3, 1), (1, 0), (0, 1), (0, 0)]
 ROW_TOP = 60  # below the tray window, which Wine puts at the top-left corner
 LAMPS = [(2 + 18 * place, ROW_TOP) for place in range(5)]  # drives 0 to 3, then All-In-One
 SETTINGS = ("[General]\r\nClass=5\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\n"
@@ -210,7 +211,7 @@ def main():
         save(crop(pixel, *icon, scale=SCALE), "tray-active")
         save(crop(pixel, *row, scale=SCALE), "lamps")
         save(crop(pixel, *row), "lamps-actual-size")
-        shoot_tooltip(session, LAMPS[1], busy_since=time.monotonic())
+        shoot_tooltip(session, LAMPS[0], busy_since=time.monotonic())
         quit_lumora(session, process)
 
         process = start(session, label="Yes")
