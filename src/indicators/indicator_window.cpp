@@ -11,6 +11,7 @@
 #include "settings/settings_store.h"
 #include "settings/win32_settings_platform.h"
 #include "support/dpi_scale.h"
+#include "support/wide_text.h"
 #include "support/win32_dpi.h"
 #include "support/win32_menu.h"
 #include "support/win_owners.h"
@@ -380,13 +381,14 @@ ATOM RegisterIndicatorWndClass() {
     return ::RegisterClassExW(&wc);
 }
 
-HWND CreateIndicatorWindow(DeviceRecord&, LampRecord* record, int index) {
+HWND CreateIndicatorWindow(DeviceRecord& device, LampRecord* record, int index) {
     if (!record) return nullptr;
     const DWORD exStyle = LampExStyle(g_settings.Opacity);
     // Where the lamp is born, in a column down the primary monitor's left edge; its creation moves
     // it to its record's place at once.
     const LampMeasures start = LampMeasuresAt(LampStartDpi());
-    HWND window = ::CreateWindowExW(exStyle, kIndicatorClassName, L"", WS_POPUP, 2,
+    // The lamp has no caption: its title is for screen readers and window lists alone.
+    HWND window = ::CreateWindowExW(exStyle, kIndicatorClassName, AsWide(DeviceTitle(device)), WS_POPUP, 2,
                                     2 + (start.height + 1) * index, start.width, start.height, nullptr, nullptr,
                                     g_instance, record);
     if (!window) return nullptr;

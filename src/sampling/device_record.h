@@ -27,4 +27,10 @@ struct DeviceRecord {
     uint32_t kind = 0;
 };
 
+// The device as a screen reader names its lamp: "Physical Drive 0 - Samsung SSD 980 PRO",
+// "Physical Drive 2" for a drive that told nothing about itself, "C:\\ - System", "All-In-One".
+inline std::u16string DeviceTitle(const DeviceRecord& device) {
+    return device.description.empty() ? device.name : device.name + u" - " + device.description;
+}
+
 }  // namespace lumora
