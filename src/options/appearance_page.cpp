@@ -157,6 +157,15 @@ void OnShowTrayIcon(HWND page) {
     if (Host()) Host()->ShowTrayIcon(g_settings.ShowTrayIcon != 0);
 }
 
+// Like a colour chosen in the dialog, the palette shows at once; it is written at once too, as
+// "Default" writes, since a user who needs it should not lose it to a crash.
+void OnColourBlindSafe(HWND page) {
+    g_settings.ApplyPalette(kColourBlindSafePalette);
+    ApplyAppearance(page);
+    g_settings.Save();
+    if (Host()) Host()->SaveLampRecords();
+}
+
 void OnDefault(HWND page) {
     ResetAppearance(page);
     SetSlider(page, IDC_OPACITY, g_settings.Opacity);
@@ -181,6 +190,7 @@ INT_PTR OnCommand(HWND page, int controlId) {
         case IDC_CHANGE_OFF:
         case IDC_SWATCH_OFF: ChooseLampColor(page, g_settings.ColorOff); break;
         case IDC_DEFAULT: OnDefault(page); break;
+        case IDC_COLOUR_BLIND_SAFE: OnColourBlindSafe(page); break;
         default: break;
     }
     return FALSE;

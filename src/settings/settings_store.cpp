@@ -83,13 +83,17 @@ void CSettings::Save() const {
     if (g_ini) Save(*g_ini);
 }
 
+void CSettings::ApplyPalette(const LampPalette& palette) {
+    ColorRead = palette.read;
+    ColorWrite = palette.write;
+    ColorOff = palette.off;
+    RebuildBrushes();
+}
+
 void CSettings::ApplyDefaultAppearance() {
-    ColorRead = 0x00FF00;
-    ColorWrite = 0x0000FF;
-    ColorOff = 0xFF0000;
     Opacity = 255;
     Frequency = 50;
-    RebuildBrushes();
+    ApplyPalette(kDefaultPalette);
     UseKeyboardLed = 0;
     UseKeyboardLedDirectAccess = 0;
 }

@@ -27,6 +27,16 @@ public:
     virtual void Rebuild(uint32_t colorRead, uint32_t colorWrite, uint32_t colorOff) = 0;
 };
 
+// The read, write and idle colours of the lamps, as COLORREFs (0x00BBGGRR).
+struct LampPalette {
+    uint32_t read, write, off;
+};
+// Green, red and blue: the colours "Default" puts back.
+inline constexpr LampPalette kDefaultPalette{0x00FF00, 0x0000FF, 0xFF0000};
+// Blue #0072B2, orange #E69F00 and dark grey #3C3C3C, from Okabe and Ito's palette: reading and
+// writing stay apart for people who cannot tell red from green, or blue from yellow.
+inline constexpr LampPalette kColourBlindSafePalette{0xB27200, 0x009FE6, 0x3C3C3C};
+
 // The on/off options that a load with a page shows as it reads them. Which control shows each
 // is the page's business.
 enum SettingsCheck {
@@ -72,6 +82,8 @@ public:
     void AttachBrushes(std::unique_ptr<LampBrushes> brushes) { m_brushes = std::move(brushes); }
     LampBrushes* Brushes() const { return m_brushes.get(); }
     void RebuildBrushes();
+    // The palette's three colours, with the brushes rebuilt.
+    void ApplyPalette(const LampPalette& palette);
 
     void Load(const CIniEx& ini, SettingsPageChecks* page = nullptr);
     void Save(CIniEx& ini) const;

@@ -1,14 +1,15 @@
 """The Appearance page of the running lumora.exe under Wine: its sliders, colour dialog, check
 boxes and "Default" change the lamps, the tray icon and the settings file at once, as a user sees
 them. A slider is moved with a key that a trackbar takes once a click has given it the focus; the
-colour dialog is typed into like any other dialog. The read-outs and the interval table beside the
-sliders are the unit tests'."""
+colour dialog is typed into like any other dialog; "Colour-blind safe" is pressed with the disks
+busy. The read-outs and the interval table beside the sliders are the unit tests'."""
 import threading
 import time
 import unittest
 
 import harness
-from common import LAYERED, TOPMOST_TOOLWINDOW, lamps, settings_ini, stored_settings, tray_icons, wait_colours
+from harness import disks
+from common import LAMP, LAYERED, TOPMOST_TOOLWINDOW, lamps, settings_ini, stored_settings, tray_icons, wait_colours
 from options_page import DIALOG, FRAME, centre, click, controls, frame, item_text, show_tab, wait_closed
 from x11 import XDisplay
 
@@ -50,6 +51,7 @@ class AppearancePage(unittest.TestCase):
             self.assertEqual(self.slider(session, IDC_INTERVAL), 5)
             self.default_lines_the_lamps_up_and_puts_back_colours_opacity_and_interval(session)
             self.a_colour_chosen_in_the_dialog_paints_swatch_and_lamps_and_a_cancelled_one_nothing(session, display)
+            self.colour_blind_safe_paints_swatches_and_lamps_and_is_written_at_once(session)
             self.the_sliders_set_every_lamps_opacity_and_the_interval(session, display)
             self.the_led_and_tray_boxes_switch_their_dependent_boxes_and_the_icon(session)
             click(session, title="Close")
@@ -57,7 +59,7 @@ class AppearancePage(unittest.TestCase):
             stored = stored_settings(session)
             self.assertEqual([stored["Appearance"][key] for key in ("Opacity", "Frequency", "ColorOff")] +
                              [stored["General"][key] for key in ("UseKeyboardLed", "ShowTrayIcon")],
-                             ["0", "1000", str(0xFF0080), "Yes", "Yes"])
+                             ["0", "1000", str(0x3C3C3C), "Yes", "Yes"])
             self.assertEqual(session.quit_lumora(process), 0)
 
     def default_lines_the_lamps_up_and_puts_back_colours_opacity_and_interval(self, session):
@@ -117,6 +119,22 @@ class AppearancePage(unittest.TestCase):
         wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the chosen colour on swatch and lamp")
         choose(lambda: click(session, 2, title="Change"), 1, "255", "Cancel", "80FFFF")
         wait_colours(session, {idle: "8000FF", DRIVE0: "8000FF"}, "the colour kept after Cancel")
+
+    def colour_blind_safe_paints_swatches_and_lamps_and_is_written_at_once(self, session):
+        # Drive 0 reads three parts to one part written: blue over orange; drive 1 rests in grey.
+        swatches = [tuple(map(int, centre(swatch["rect"]))) for swatch in controls(session, style=SWATCH_STYLE)]
+        with harness.ScenarioWriter(session, lambda step, _: disks(step, 3, 1)):
+            click(session, title="Colour-blind safe")
+            wait_colours(session, {**dict(zip(swatches, ["0072B2", "E69F00", "3C3C3C"])),
+                                   (10, 4): "0072B2", (10, 13): "E69F00", (28, 8): "3C3C3C"},
+                         "the palette on the swatches and the lamps")
+        palette = [str(0xB27200), str(0x009FE6), str(0x3C3C3C)]
+        harness.wait_until(lambda: [stored_settings(session).get("Appearance", {}).get(key)
+                                    for key in ("ColorRead", "ColorWrite", "ColorOff")] == palette, 10,
+                           what="the palette in settings.ini before the page closes")
+        # Screen readers name a lamp by its window's text: the device, as Wine's drive 0 describes itself.
+        self.assertEqual(sorted(w["title"] for w in session.probe_json("windows", LAMP)),
+                         ["Physical Drive 0 - SCSI disk", "Physical Drive 1"])
 
     def the_sliders_set_every_lamps_opacity_and_the_interval(self, session, display):
         places = [rect for rect, _, _ in lamps(session)]

@@ -11,6 +11,11 @@ from options_page import DIALOG, FRAME, controls, page, show_tab
 LAMP_SIZES = {96: (16, 12), 144: (24, 18), 192: (32, 24)}
 WM_DPICHANGED = 0x02E0
 TEXT_FIT_EXE = test_tool("text_fit")
+FAULTS_OF_THE_TEMPLATES = {
+    ("too long", "General", -1, "Click on drive or disk name to enable or disable indicator for it."),
+    ("too long", "Appearance", -1, "Visible"),
+    ("cut off by the page or the frame", "Summary", 1, "Close"),
+}
 
 
 def set_dpi(session, dpi):
@@ -113,10 +118,12 @@ class HighDpi(unittest.TestCase):
                                            what=f"the Appearance page made anew in its place at {dpi} DPI")
                 self.assertEqual(session.quit_lumora(process), 0)
         # The templates are those of 96 DPI, where Wine's dialog font is wider than Windows'
-        # Tahoma and one text is too long (and the Summary page's "Close" loses a pixel row to
-        # rounding); whatever fits at 96 DPI must fit at every DPI.
+        # Tahoma and two texts are too long (and the Summary page's "Close" loses a pixel row to
+        # rounding); whatever fits at 96 DPI must fit at every DPI, and a control added to them
+        # must fit at 96 DPI too.
         for dpi in (144, 192):
             self.assertEqual(faults[dpi] - faults[96], set(), f"at {dpi} DPI, beyond those at 96: {faults[96]}")
+        self.assertEqual(faults[96], FAULTS_OF_THE_TEMPLATES, "at 96 DPI: only the templates' own")
 
 
 if __name__ == "__main__":
