@@ -36,9 +36,10 @@ BUSY = [(3, 1), (1, 0), (0, 1), (0, 0)]
 ROW_TOP = 60  # below the tray window, which Wine puts at the top-left corner
 LAMPS = [(2 + 18 * place, ROW_TOP) for place in range(5)]  # drives 0 to 3, then All-In-One
 SETTINGS = ("[General]\r\nClass=5\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\n"
-            "ShowIndicatorLabel={label}\r\n[Appearance]\r\nFrequency=100\r\n" +
+            "ShowIndicatorLabel={label}\r\n[Appearance]\r\nFrequency=100\r\n{colours}" +
             "".join(f"[Physical Drive {n}]\r\ny={ROW_TOP}\r\n" for n in range(4)) + f"[All-In-One]\r\ny={ROW_TOP}\r\n")
 SCALE = 8
+COLOUR_BLIND_SAFE = ("0072B2", "E69F00", "3C3C3C")  # read, write, idle
 # Per step and unit of activity: queue time (100 ns), bytes and requests, so that the tooltip
 # shows plausible figures; small enough that no tick's growth overflows the 16 bits a lamp reads.
 QUEUE_UNIT, BYTES_UNIT, REQUESTS_UNIT = 1000, 65536, 2
@@ -81,15 +82,16 @@ def paint_desktop(session):
     shoot_when(session, {(600, 600): DESKTOP}, "the desktop colour")
 
 
-def lamp_colours(patterns, label):
+def lamp_colours(patterns, label, palette=(READ, WRITE, IDLE)):
     """The colours that show the patterns, at points of each lamp; with a label, only in its
     last column, which the one-digit labels leave free (the "All" label reaches column 14)."""
+    read, write, idle = palette
     columns = [15] if label else [0, 15]
     wanted = {}
     for (left, top), (reads, writes) in zip(LAMPS, patterns + [tuple(map(sum, zip(*patterns)))]):
         split = 12 * reads // (reads + writes) if reads or writes else 12
         for row in range(12):
-            colour = (READ if row < split else WRITE) if reads or writes else IDLE
+            colour = (read if row < split else write) if reads or writes else idle
             wanted.update({(left + column, top + row): colour for column in columns})
     return wanted
 
@@ -128,10 +130,10 @@ def save(rows, name):
     print(f"docs/{name}.png ({width} x {height})")
 
 
-def start(session, label):
+def start(session, label, colours=""):
     os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
     with open(settings_path(session), "w", newline="") as f:
-        f.write(SETTINGS.format(label=label))
+        f.write(SETTINGS.format(label=label, colours=colours))
     process = session.start_lumora("/s")
     session.wait_started()
     return process
@@ -217,6 +219,13 @@ def main():
         process = start(session, label="Yes")
         pixel = shoot_when(session, lamp_colours(BUSY, True), "busy lamps with their labels", also=labelled)
         save(crop(pixel, *row, scale=SCALE), "lamps-label")
+        quit_lumora(session, process)
+
+        # The palette of the Appearance page's "Colour-blind safe", as that button stores it.
+        process = start(session, label="No",
+                        colours="ColorRead=11694592\r\nColorWrite=40934\r\nColorOff=3947580\r\n")
+        pixel = shoot_when(session, lamp_colours(BUSY, False, COLOUR_BLIND_SAFE), "busy lamps in the safe palette")
+        save(crop(pixel, *row, scale=SCALE), "lamps-colour-blind-safe")
         quit_lumora(session, process)
     return 0
 
