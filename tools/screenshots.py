@@ -26,6 +26,7 @@ import harness  # noqa: E402
 from perfdata import scenario_text  # noqa: E402
 from harness import IDLE, READ, TRAY_ACTIVE, TRAY_IDLE, WRITE, counters, screen, settings_path  # noqa: E402
 from x11 import XDisplay  # noqa: E402
+import options_page  # noqa: E402
 
 # Windows 2000's desktop colour, behind the lamps instead of the bare X display's black.
 DESKTOP = "3A6EA5"
@@ -35,9 +36,8 @@ RESTING = [(0, 0)] * 4
 BUSY = [(3, 1), (1, 0), (0, 1), (0, 0)]
 ROW_TOP = 60  # below the tray window, which Wine puts at the top-left corner
 LAMPS = [(2 + 18 * place, ROW_TOP) for place in range(5)]  # drives 0 to 3, then All-In-One
-SETTINGS = ("[General]\r\nClass=5\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\n"
-            "ShowIndicatorLabel={label}\r\n[Appearance]\r\nFrequency=100\r\n{colours}" +
-            "".join(f"[Physical Drive {n}]\r\ny={ROW_TOP}\r\n" for n in range(4)) + f"[All-In-One]\r\ny={ROW_TOP}\r\n")
+# The lamps' settings sections, in the order of their row; C: (labelled "System") shows in mode 7 alone.
+LAMP_NAMES = [f"Physical Drive {n}" for n in range(4)] + ["All-In-One", "C:\\ - System"]
 SCALE = 8
 COLOUR_BLIND_SAFE = ("0072B2", "E69F00", "3C3C3C")  # read, write, idle
 # Per step and unit of activity: queue time (100 ns), bytes and requests, so that the tooltip
@@ -130,10 +130,14 @@ def save(rows, name):
     print(f"docs/{name}.png ({width} x {height})")
 
 
-def start(session, label, colours=""):
+def start(session, label, colours="", mode=5, lamps_left=LAMPS[0][0]):
+    """lumora.exe with its lamps in a row from (lamps_left, ROW_TOP)."""
     os.makedirs(os.path.dirname(settings_path(session)), exist_ok=True)
+    places = "".join(f"[{name}]\r\nx={lamps_left + 18 * place}\r\ny={ROW_TOP}\r\n"
+                     for place, name in enumerate(LAMP_NAMES))
     with open(settings_path(session), "w", newline="") as f:
-        f.write(SETTINGS.format(label=label, colours=colours))
+        f.write(f"[General]\r\nClass={mode}\r\nversion=1.104\r\nShowTrayIcon=Yes\r\nUseTrayLed=Yes\r\n"
+                f"ShowIndicatorLabel={label}\r\n[Appearance]\r\nFrequency=100\r\n{colours}{places}")
     process = session.start_lumora("/s")
     session.wait_started()
     return process
@@ -189,11 +193,42 @@ def shoot_tooltip(session, lamp, busy_since):
         display.move_pointer([(600, 600)])
 
 
+def shoot_options_pages(session):
+    """The options window's pages, as a second start opens it. A page is taken once two
+    screenshots in a row show the window alike: it has painted, and the Summary page's once a
+    second refresh is not half drawn."""
+    if session.run(harness.LUMORA_EXE, timeout=30).returncode != 0:
+        raise AssertionError("the second start did not end cleanly")
+    for name in ("General", "Appearance", "Summary"):
+        if name != "General":
+            options_page.show_tab(session, name)
+        left, top, right, bottom = options_page.frame(session)["rect"]
+        # Without a window manager nothing draws the caption or the frame's border: the picture is
+        # the client area, where the desktop ends (away from the tray window at the top left).
+        pixel = screen(session)
+        column, middle = right - 12, (top + bottom) // 2
+        top = next(y for y in range(top, bottom) if pixel(column, y) != DESKTOP)
+        bottom = max(y for y in range(top, bottom) if pixel(column, y) != DESKTOP) + 1
+        left = next(x for x in range(left, right) if pixel(x, middle) != DESKTOP)
+        right = max(x for x in range(left, right) if pixel(x, middle) != DESKTOP) + 1
+        last = []
+
+        def settled():
+            rows = crop(screen(session), left, top, right, bottom)
+            same, last[:] = rows == last, rows
+            return same
+        harness.wait_until(settled, 20, interval=0.1, what=f"the {name} page painted")
+        save(last, "options-" + name.lower())
+
+
 def main():
     os.makedirs(DOCS, exist_ok=True)
     harness.make_template()
     with harness.Session("screenshots") as session, \
             harness.ScenarioWriter(session, Drives().text, RESTING) as drives:
+        # C:'s label, which Wine's mount manager reads as it starts with the first program.
+        with open(session.drive_c(".windows-label"), "w") as f:
+            f.write("System\n")
         paint_desktop(session)
         process = start(session, label="No")
         left, top, right, bottom = harness.wait_until(lambda: tray_icon(session), 20, what="the tray icon")
@@ -226,6 +261,11 @@ def main():
                         colours="ColorRead=11694592\r\nColorWrite=40934\r\nColorOff=3947580\r\n")
         pixel = shoot_when(session, lamp_colours(BUSY, False, COLOUR_BLIND_SAFE), "busy lamps in the safe palette")
         save(crop(pixel, *row, scale=SCALE), "lamps-colour-blind-safe")
+        quit_lumora(session, process)
+
+        # Every kind of lamp, so that the pages list them all; the drives keep reading and writing.
+        process = start(session, label="No", mode=7, lamps_left=600)
+        shoot_options_pages(session)
         quit_lumora(session, process)
     return 0
 
