@@ -3,8 +3,13 @@
 
   OUT_FOLDER/lumora-VERSION-setup.exe     the installer (lumora.nsi beside this file, NSIS's makensis)
   OUT_FOLDER/lumora-VERSION-portable.zip  lumora.exe, README.txt and LICENSE.txt
+  OUT_FOLDER/SHA256SUMS                   both files' SHA-256, as `sha256sum -c` reads them
+  OUT_FOLDER/winget/manifests/...         the winget manifest, laid out as in winget's repository
+  OUT_FOLDER/scoop/lumora.json            the Scoop manifest for the portable zip
 
 The version and the names come from resources/version.h, the one place that holds them."""
+import hashlib
+import json
 import os
 import re
 import subprocess
@@ -74,6 +79,105 @@ def write_installer(exe, out_path, defines, staging):
     subprocess.run(command + [os.path.join(HERE, "lumora.nsi")], check=True, stdin=subprocess.DEVNULL)
 
 
+WINGET_ID = "LumoraIndicator.LumoraIndicator"
+WINGET_MANIFEST_VERSION = "1.10.0"
+LICENCE = "MIT"
+SUMMARY = "Hard-disk activity lamps on the desktop, in the tray and on the keyboard's ScrollLock LED"
+
+
+def home_page():
+    """The project's address, kept once for the options window's "Lumora on the Web"."""
+    with open(os.path.join(SOURCE, "src", "options", "options_window.h"), encoding="utf-8") as f:
+        return re.search(r'kHomePage\[\] = L"([^"]+)"', f.read()).group(1)
+
+
+def release_url(defines, name):
+    return f"{home_page()}/releases/download/v{defines['VERSION_TEXT']}/{name}"
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def yaml_lines(fields, indent=""):
+    """A winget manifest's YAML: key: value lines, and lists of mappings as "- " items. Every value
+    is written as JSON writes a string, which YAML reads the same, so that a version such as 1.104
+    stays a string instead of becoming a number."""
+    lines = []
+    for key, value in fields.items():
+        if isinstance(value, list):
+            lines.append(f"{indent}{key}:")
+            for item in value:
+                first, *rest = yaml_lines(item, indent + "  ")
+                lines += [indent + "- " + first.lstrip()] + rest
+        else:
+            lines.append(f"{indent}{key}: {json.dumps(value)}")
+    return lines
+
+
+def winget_manifests(defines, setup_path):
+    """{file name: text} of the multi-file manifest: version, installer and default locale."""
+    version = defines["VERSION_TEXT"]
+    common = {"PackageIdentifier": WINGET_ID, "PackageVersion": version}
+    kinds = {
+        "version": ("", {**common, "DefaultLocale": "en-US"}),
+        "installer": (".installer", {**common, "Installers": [{
+            "Architecture": "x64", "InstallerType": "nullsoft", "Scope": "user",
+            "InstallerUrl": release_url(defines, os.path.basename(setup_path)),
+            "InstallerSha256": sha256(setup_path).upper()}]}),
+        "defaultLocale": (".locale.en-US", {
+            **common, "PackageLocale": "en-US", "Publisher": defines["PUBLISHER"],
+            "PackageName": defines["PRODUCT_NAME"], "PackageUrl": home_page(), "License": LICENCE,
+            "Copyright": defines["COPYRIGHT"], "ShortDescription": SUMMARY}),
+    }
+    return {f"{WINGET_ID}{suffix}.yaml":
+            f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{WINGET_MANIFEST_VERSION}.schema.json\n"
+            + "\n".join(yaml_lines({**fields, "ManifestType": kind, "ManifestVersion": WINGET_MANIFEST_VERSION})) + "\n"
+            for kind, (suffix, fields) in kinds.items()}
+
+
+def scoop_manifest(defines, zip_path):
+    return {
+        "version": defines["VERSION_TEXT"],
+        "description": SUMMARY,
+        "homepage": home_page(),
+        "license": LICENCE,
+        "url": release_url(defines, os.path.basename(zip_path)),
+        "hash": sha256(zip_path),
+        "bin": "lumora.exe",
+        "shortcuts": [["lumora.exe", defines["PRODUCT_NAME"]]],
+    }
+
+
+def write_text(path, text):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        f.write(text)
+    return path
+
+
+def winget_folder(out_folder, defines):
+    """Where winget's own repository keeps this version's manifest, so that the folder under
+    winget/ copies straight into a clone of it."""
+    publisher, name = WINGET_ID.split(".")
+    return os.path.join(out_folder, "winget", "manifests", publisher[0].lower(), publisher, name, defines["VERSION_TEXT"])
+
+
+def write_checksums_and_manifests(out_folder, defines):
+    """SHA256SUMS and the two package managers' manifests, from the packages already in out_folder.
+    Returns the paths written."""
+    setup_name, zip_name = package_names(defines)
+    setup, portable = (os.path.join(out_folder, name) for name in (setup_name, zip_name))
+    written = [write_text(os.path.join(out_folder, "SHA256SUMS"),
+                          "".join(f"{sha256(os.path.join(out_folder, name))}  {name}\n" for name in (setup_name, zip_name)))]
+    folder = winget_folder(out_folder, defines)
+    written += [write_text(os.path.join(folder, name), text) for name, text in winget_manifests(defines, setup).items()]
+    written.append(write_text(os.path.join(out_folder, "scoop", "lumora.json"),
+                              json.dumps(scoop_manifest(defines, portable), indent=4) + "\n"))
+    return written
+
+
 def main(argv):
     if len(argv) != 3:
         print(__doc__)
@@ -85,8 +189,9 @@ def main(argv):
     with tempfile.TemporaryDirectory() as staging:
         write_installer(exe, os.path.join(out_folder, setup_name), defines, staging)
     write_zip(exe, os.path.join(out_folder, zip_name))
-    for name in (setup_name, zip_name):
-        print(os.path.join(out_folder, name))
+    for path in [os.path.join(out_folder, name) for name in (setup_name, zip_name)] + \
+            write_checksums_and_manifests(out_folder, defines):
+        print(path)
     return 0
 
 
