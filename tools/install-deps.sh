@@ -10,6 +10,7 @@ packages=(
   xvfb                         # a private display per test
   libx11-6 libxtst6            # the lamp tests hold keys and move the pointer through XTEST
   python3                      # the end-to-end harness; it also writes the portable zip
+  python3-yaml python3-jsonschema  # the check of the winget and Scoop manifests against their schemas
   nsis                         # makensis, with the 64-bit stubs that `make package`'s installer needs
   cmake ninja-build g++ clang libclang-rt-14-dev  # native build; libFuzzer and the sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev

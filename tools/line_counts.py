@@ -10,7 +10,7 @@ import sys
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 GROUPS = [
     ("program", ["src", "resources"]),
-    ("tests", ["tests/unit", "tests/e2e", "tests/fuzz", "tests/layers", "tests/icons"]),
+    ("tests", ["tests/unit", "tests/e2e", "tests/fuzz", "tests/layers", "tests/icons", "tests/package"]),
     ("test equipment", ["tests/tools", "tools/wine"]),
     ("benchmarks", ["bench"]),
 ]
