@@ -131,9 +131,11 @@ def winget_manifests(defines, setup_path):
             "PackageName": defines["PRODUCT_NAME"], "PackageUrl": home_page(), "License": LICENCE,
             "Copyright": defines["COPYRIGHT"], "ShortDescription": SUMMARY}),
     }
-    return {f"{WINGET_ID}{suffix}.yaml":
-            f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{WINGET_MANIFEST_VERSION}.schema.json\n"
-            + "\n".join(yaml_lines({**fields, "ManifestType": kind, "ManifestVersion": WINGET_MANIFEST_VERSION})) + "\n"
+    # Each starts with the schema line that every manifest in winget's own repository has.
+    schema = "# yaml-language-server: $schema=https://aka.ms/winget-manifest.{}.{}.schema.json"
+    tail = {"ManifestVersion": WINGET_MANIFEST_VERSION}
+    return {f"{WINGET_ID}{suffix}.yaml": "\n".join([schema.format(kind, WINGET_MANIFEST_VERSION)]
+                                                   + yaml_lines({**fields, "ManifestType": kind, **tail})) + "\n"
             for kind, (suffix, fields) in kinds.items()}
 
 
@@ -161,7 +163,8 @@ def winget_folder(out_folder, defines):
     """Where winget's own repository keeps this version's manifest, so that the folder under
     winget/ copies straight into a clone of it."""
     publisher, name = WINGET_ID.split(".")
-    return os.path.join(out_folder, "winget", "manifests", publisher[0].lower(), publisher, name, defines["VERSION_TEXT"])
+    return os.path.join(out_folder, "winget", "manifests", publisher[0].lower(), publisher, name,
+                        defines["VERSION_TEXT"])
 
 
 def write_checksums_and_manifests(out_folder, defines):
@@ -169,8 +172,9 @@ def write_checksums_and_manifests(out_folder, defines):
     Returns the paths written."""
     setup_name, zip_name = package_names(defines)
     setup, portable = (os.path.join(out_folder, name) for name in (setup_name, zip_name))
-    written = [write_text(os.path.join(out_folder, "SHA256SUMS"),
-                          "".join(f"{sha256(os.path.join(out_folder, name))}  {name}\n" for name in (setup_name, zip_name)))]
+    # Two blanks between hash and name: the text mode that `sha256sum -c` reads.
+    sums = "".join(f"{sha256(path)}  {os.path.basename(path)}\n" for path in (setup, portable))
+    written = [write_text(os.path.join(out_folder, "SHA256SUMS"), sums)]
     folder = winget_folder(out_folder, defines)
     written += [write_text(os.path.join(folder, name), text) for name, text in winget_manifests(defines, setup).items()]
     written.append(write_text(os.path.join(out_folder, "scoop", "lumora.json"),

@@ -23,8 +23,8 @@ import make_package  # noqa: E402  (found through the path above)
 
 
 def check(folder):
-    version = make_package.version_defines()["VERSION_TEXT"]
-    packages = make_package.package_names(make_package.version_defines())
+    defines = make_package.version_defines()
+    version, packages = defines["VERSION_TEXT"], make_package.package_names(defines)
     problems = []
 
     def against(schema, document, name):
