@@ -193,8 +193,9 @@ def main(argv):
     with tempfile.TemporaryDirectory() as staging:
         write_installer(exe, os.path.join(out_folder, setup_name), defines, staging)
     write_zip(exe, os.path.join(out_folder, zip_name))
-    for path in [os.path.join(out_folder, name) for name in (setup_name, zip_name)] + \
-            write_checksums_and_manifests(out_folder, defines):
+    for name in (setup_name, zip_name):
+        print(os.path.join(out_folder, name))
+    for path in write_checksums_and_manifests(out_folder, defines):
         print(path)
     return 0
 
