@@ -10,10 +10,22 @@
 #include "resource_ids.h"
 #include "settings/settings_store.h"
 #include "support/trace_log.h"
+#include "support/win32_library.h"
 #include "support/wide_text.h"
 
 namespace lumora {
 namespace {
+
+// From here on every DLL, including those that system DLLs load for us, comes from System32
+// only, never from the program's folder, where a downloaded copy may sit beside a planted DLL.
+// Looked up rather than imported: Vista and Windows 7 have it only with KB2533623, and without
+// it the program still starts (LoadSystemLibrary then names its files in full).
+void RestrictDllSearchToSystem() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = Export<SetDefaultDllDirectoriesFunction>(::GetModuleHandleW(L"kernel32.dll"),
+                                                                   "SetDefaultDllDirectories");
+    if (setDefault) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 
 bool IsWindowsVersionSupported() {
     OSVERSIONINFOW version{};
@@ -40,6 +52,7 @@ int RunFirstInstance(HINSTANCE instance, const SingleInstanceGuard& guard) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     using namespace lumora;
 
+    RestrictDllSearchToSystem();
     g_trace.Trace(u"Starting instance.");
     SingleInstanceGuard guard;
     if (guard.AnotherInstanceRuns()) {
