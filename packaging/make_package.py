@@ -38,15 +38,40 @@ def package_names(defines):
     return f"lumora-{version}-setup.exe", f"lumora-{version}-portable.zip"
 
 
+def source_date_epoch():
+    """Every time stamp in the packages: SOURCE_DATE_EPOCH when set, else the last commit's time,
+    as cmake/reproducible.cmake takes it for lumora.exe, so that any clean build of a commit gives
+    the same bytes."""
+    if os.environ.get("SOURCE_DATE_EPOCH"):
+        return int(os.environ["SOURCE_DATE_EPOCH"])
+    try:
+        done = subprocess.run(["git", "log", "-1", "--format=%ct"], cwd=SOURCE, capture_output=True, text=True)
+        if done.returncode == 0 and done.stdout.strip().isdigit():
+            return int(done.stdout)
+    except OSError:
+        pass
+    return 1767225600  # no git (an unpacked source archive): the build's fixed 2026-01-01
+
+
+def staged(path, data, epoch):
+    """A file written for the installer with the given bytes and time: NSIS stores each packed
+    file's modification time, and the installed copy gets it."""
+    with open(path, "wb") as f:
+        f.write(data)
+    os.utime(path, (epoch, epoch))
+    return path
+
+
 def windows_text(path):
     """A text file with CRLF line ends, as Notepad and the installer's licence page want it."""
     with open(path, encoding="utf-8") as f:
         return f.read().replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
 
 
-def write_zip(exe, out_path):
-    # Every entry carries the exe's time, so that the same build gives the same zip.
-    date_time = time.localtime(os.path.getmtime(exe))[:6]
+def write_zip(exe, out_path, epoch):
+    # Fixed entries, order, attributes and time (the commit's, in UTC; a zip stores no time zone
+    # and nothing before 1980), so that the same commit gives the same zip.
+    date_time = time.gmtime(max(epoch, 315532800))[:6]
     temporary = out_path + ".new"
     with zipfile.ZipFile(temporary, "w", zipfile.ZIP_DEFLATED) as archive:
         for name, data in (("lumora.exe", open(exe, "rb").read()),
@@ -54,29 +79,30 @@ def write_zip(exe, out_path):
                            ("LICENSE.txt", windows_text(os.path.join(SOURCE, "LICENSE")))):
             entry = zipfile.ZipInfo(name, date_time)
             entry.compress_type = zipfile.ZIP_DEFLATED
+            entry.create_system = 3
             entry.external_attr = 0o644 << 16
             archive.writestr(entry, data)
     os.replace(temporary, out_path)
 
 
-def write_installer(exe, out_path, defines, staging):
-    licence = os.path.join(staging, "LICENSE.txt")
-    with open(licence, "wb") as f:
-        f.write(windows_text(os.path.join(SOURCE, "LICENSE")))
+def write_installer(exe, out_path, defines, staging, epoch):
     values = {
         "VERSION": defines["VERSION_TEXT"],
         "VERSION_QUAD": f"{defines['VERSION_MAJOR']}.{defines['VERSION_MINOR']}.0.0",
         "PRODUCT": defines["PRODUCT_NAME"],
         "PUBLISHER": defines["PUBLISHER"],
         "COPYRIGHT": defines["COPYRIGHT"],
-        "LUMORA_EXE": os.path.abspath(exe),
-        "LICENSE_FILE": licence,
+        "LUMORA_EXE": staged(os.path.join(staging, "lumora.exe"), open(exe, "rb").read(), epoch),
+        "LICENSE_FILE": staged(os.path.join(staging, "LICENSE.txt"),
+                               windows_text(os.path.join(SOURCE, "LICENSE")), epoch),
         "ICON": os.path.join(SOURCE, "resources", "lumora.ico"),
         "OUTFILE": os.path.abspath(out_path),
     }
     # -WX: a warning in the script is an error, as in the program's own build.
     command = ["makensis", "-V2", "-WX"] + [f"-D{name}={value}" for name, value in values.items()]
-    subprocess.run(command + [os.path.join(HERE, "lumora.nsi")], check=True, stdin=subprocess.DEVNULL)
+    environment = dict(os.environ, SOURCE_DATE_EPOCH=str(epoch))
+    subprocess.run(command + [os.path.join(HERE, "lumora.nsi")], check=True, stdin=subprocess.DEVNULL,
+                   env=environment)
 
 
 WINGET_ID = "LumoraIndicator.LumoraIndicator"
@@ -190,9 +216,10 @@ def main(argv):
     defines = version_defines()
     setup_name, zip_name = package_names(defines)
     os.makedirs(out_folder, exist_ok=True)
+    epoch = source_date_epoch()
     with tempfile.TemporaryDirectory() as staging:
-        write_installer(exe, os.path.join(out_folder, setup_name), defines, staging)
-    write_zip(exe, os.path.join(out_folder, zip_name))
+        write_installer(exe, os.path.join(out_folder, setup_name), defines, staging, epoch)
+    write_zip(exe, os.path.join(out_folder, zip_name), epoch)
     for name in (setup_name, zip_name):
         print(os.path.join(out_folder, name))
     for path in write_checksums_and_manifests(out_folder, defines):
