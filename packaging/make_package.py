@@ -100,9 +100,9 @@ def write_installer(exe, out_path, defines, staging, epoch):
     }
     # -WX: a warning in the script is an error, as in the program's own build.
     command = ["makensis", "-V2", "-WX"] + [f"-D{name}={value}" for name, value in values.items()]
-    environment = dict(os.environ, SOURCE_DATE_EPOCH=str(epoch))
-    subprocess.run(command + [os.path.join(HERE, "lumora.nsi")], check=True, stdin=subprocess.DEVNULL,
-                   env=environment)
+    # The packed files' times (staged above) are the only ones makensis takes from this machine:
+    # the PE header keeps its prebuilt stub's own link time, fixed for a given NSIS build.
+    subprocess.run(command + [os.path.join(HERE, "lumora.nsi")], check=True, stdin=subprocess.DEVNULL)
 
 
 WINGET_ID = "LumoraIndicator.LumoraIndicator"
