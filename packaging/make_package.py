@@ -12,6 +12,7 @@ import hashlib
 import json
 import os
 import re
+import struct
 import subprocess
 import sys
 import tempfile
@@ -31,6 +32,40 @@ def version_defines(path=VERSION_HEADER):
     for name, value in re.findall(r'^#define\s+LUMORA_(\w+)\s+(.+?)\s*$', text, re.M):
         defines[name] = value[1:-1] if value.startswith('"') else int(value)
     return defines
+
+
+def version_resource(path):
+    """(file version, product version, {string: value}) of a PE file's VERSIONINFO, read the way
+    Explorer's Properties read it, without Windows. The installer's payload is compressed, so
+    the first VS_VERSION_INFO block in either file is its own resource."""
+    with open(path, "rb") as f:
+        data = f.read()
+    at = data.find("VS_VERSION_INFO".encode("utf-16-le")) - 6
+    if at < 0:
+        raise AssertionError(f"{path}: no version information")
+    block = data[at:at + struct.unpack_from("<H", data, at)[0]]
+
+    def parse(at):
+        length, value_length, is_text = struct.unpack_from("<HHH", block, at)
+        key_end = at + 6
+        while block[key_end:key_end + 2] != b"\0\0":
+            key_end += 2
+        value_at = (key_end + 5) & ~3
+        value = block[value_at:min(at + length, value_at + value_length * (2 if is_text else 1))]
+        children, child = [], (value_at + len(value) + 3) & ~3
+        while child < at + length:
+            children.append(parse(child))
+            child = (child + children[-1][3] + 3) & ~3
+        return block[at + 6:key_end].decode("utf-16-le"), value, children, length
+
+    _, fixed, children, _ = parse(0)
+    strings = {key: value.decode("utf-16-le").split("\0")[0]
+               for name, _, tables, _ in children if name == "StringFileInfo"
+               for _, _, entries, _ in tables for key, value, _, _ in entries}
+    words = struct.unpack_from("<6I", fixed)
+    assert words[0] == 0xFEEF04BD, "VS_FIXEDFILEINFO signature"
+    quad = [(words[i] >> 16, words[i] & 0xFFFF, words[i + 1] >> 16, words[i + 1] & 0xFFFF) for i in (2, 4)]
+    return quad[0], quad[1], strings
 
 
 def package_names(defines):

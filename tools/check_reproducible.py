@@ -18,10 +18,8 @@ import tempfile
 import time
 
 SOURCE = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path[:0] = [os.path.join(SOURCE, "tests", "e2e"), os.path.join(SOURCE, "tools", "wine")]
-from test_package import version_resource  # noqa: E402  (found through the path above)
 sys.path.insert(0, os.path.join(SOURCE, "packaging"))
-import make_package  # noqa: E402
+import make_package  # noqa: E402  (found through the path above)
 
 EXE = os.path.join("build", "windows", "lumora.exe")
 
@@ -75,7 +73,7 @@ def main():
         with open(header, "w", encoding="utf-8") as f:
             f.write(text)
         build(clone, env, package=False)
-        file_version, _, strings = version_resource(os.path.join(clone, EXE))
+        file_version, _, strings = make_package.version_resource(os.path.join(clone, EXE))
         print(f"after the version bump to minor {minor}: lumora.exe says {file_version}, {strings.get('FileVersion')}")
         if file_version[1] != minor or not strings.get("FileVersion", "").endswith(f".{minor}"):
             failed.append("an incremental build after a version bump kept the old VERSIONINFO")
