@@ -143,16 +143,24 @@ TEST_F(DeviceSetTest, DrivesAreNamedByTheSystemOnceAsTheSetIsBuiltAndNeverWhileS
     EXPECT_EQ(system.driverQueries, asked) << "sampling and the statistics ask the drivers nothing";
 }
 
-TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheMode) {
+// One build with records kept: windows for the visible records of the mode, positions that
+// survive a rebuild, and records that never move.
+TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheModeAndARebuildKeepsThePositions) {
     Serve({u"0 C:", u"1 D:", u"_Total"}, {u"C:", u"D:", u"_Total"});
     EnumDrives();
     CreateIndicators();
+    const DeviceRecord* first = g_devices.data();
+    EnumDrives();
+    CreateIndicators();
+    ASSERT_EQ(g_indicators.size(), 5u) << "nothing is added while records exist";
+    EXPECT_EQ(g_devices.data(), first);
+
     g_indicators[1]->m_visible = false;
     windows.refuse = u"All-In-One";  // a window that cannot be made uses up its index all the same
     const std::tuple<int32_t, std::vector<std::pair<std::u16string, int>>, int> cases[] = {  // mode, made, live
         {3, {{u"Physical Drive 0", 0}, {u"C:\\ - System", 1}, {u"D:\\ - ", 2}}, 3},
-        {7, {{u"Physical Drive 0", 0}, {u"All-In-One", 1}, {u"C:\\ - System", 2}, {u"D:\\ - ", 3}}, 3},
         {kIndicationNone, {}, 0},
+        {7, {{u"Physical Drive 0", 0}, {u"All-In-One", 1}, {u"C:\\ - System", 2}, {u"D:\\ - ", 3}}, 3},
     };
     for (const auto& [indicationMode, created, live] : cases) {
         mode = indicationMode;
@@ -161,27 +169,17 @@ TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheMode) {
         EXPECT_EQ(windows.created, created) << "mode " << mode;
         EXPECT_EQ(windows.live, live) << "mode " << mode << ": the previous windows are gone";
     }
-}
 
-TEST_F(DeviceSetTest, ARebuildKeepsThePositionsAndNeverMovesLiveRecords) {
-    Serve({u"0 C:", u"_Total"}, {u"C:", u"_Total"});
-    Build();
-    const DeviceRecord* first = g_devices.data();
-    EnumDrives();
-    CreateIndicators();
-    ASSERT_EQ(g_indicators.size(), 3u) << "nothing is added while records exist";
-    EXPECT_EQ(g_devices.data(), first);
-
-    g_indicators[2]->m_x = 640;
-    g_indicators[2]->m_visible = false;
+    g_indicators[3]->m_x = 640;
+    g_indicators[3]->m_visible = false;
     SaveIndicators();
     EXPECT_NE(files.files[kSettings].find("[C:\\ - System]\r\nx=640\r\ny=2\r\nvisible=No\r\n"), std::string::npos);
-    g_indicators[2]->m_y = 480;
+    g_indicators[3]->m_y = 480;
     DestroyIndicators();
     EXPECT_TRUE(g_devices.empty());
     EXPECT_EQ(windows.live, 0);
     Build();
-    EXPECT_EQ(std::pair(g_indicators[2]->m_x, g_indicators[2]->m_y), std::pair(640, 480)) << "saved on the way out";
+    EXPECT_EQ(std::pair(g_indicators[3]->m_x, g_indicators[3]->m_y), std::pair(640, 480)) << "saved on the way out";
 
     // Records that outlive the engine (deleted at shutdown) read and write nothing.
     DestroyIndicators();
@@ -189,7 +187,7 @@ TEST_F(DeviceSetTest, ARebuildKeepsThePositionsAndNeverMovesLiveRecords) {
     g_engine = nullptr;
     Build();
     SaveIndicators();
-    EXPECT_EQ(g_indicators[2]->m_x, 2 + 18 * 2);
+    EXPECT_EQ(g_indicators[3]->m_x, 2 + 18 * 3);
     EXPECT_EQ(files.writes, writes);
 }
 
@@ -208,23 +206,18 @@ TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
                               u"C:\\ - System"};
     const Names fromCounters = {u"Physical Drive 1", u"All-In-One", u"C:\\ - System"};
     const std::vector<uint8_t> disks = Block({u"1 C:", u"_Total"}, {u"C:", u"_Total"});
+    // A query that fails and counters switched off are the disks-without-counters end-to-end test's.
     using H = CounterHealth;
-    const std::tuple<const char*, std::vector<uint8_t>, uint32_t, bool, H> cases[] = {  // query failure, switched off
-        {"usable", disks, 0, false, H::usable},
-        {"switched off", disks, 0, true, H::switchedOff},
-        {"the query fails", disks, 5, false, H::broken},
-        {"no objects", perfsource::WriteBlock({}, 0), 0, false, H::broken},
+    const std::tuple<const char*, std::vector<uint8_t>, H> cases[] = {
+        {"usable", disks, H::usable},
+        {"no objects", perfsource::WriteBlock({}, 0), H::broken},
         {"no PhysicalDisk", perfsource::WriteBlock({testing::DiskObject(236, {testing::DiskInstance(u"C:", {})})}, 0),
-         0, false, H::broken},
-        {"no drives' _Total", Block({u"1 C:"}, {u"C:"}), 0, false, H::broken},
-        {"only the volumes' _Total", Block({u"1 C:", u"_Total"}, {u"_Total"}), 0, false, H::broken},
+         H::broken},
+        {"no drives' _Total", Block({u"1 C:"}, {u"C:"}), H::broken},
+        {"only the volumes' _Total", Block({u"1 C:", u"_Total"}, {u"_Total"}), H::broken},
     };
-    for (const auto& [what, block, failure, switchedOff, health] : cases) {
+    for (const auto& [what, block, health] : cases) {
         query.block = block;
-        query.failure = failure;
-        perfDisk.readable = switchedOff;
-        perfDisk.disableCounters = 1;
-        access.ForgetCountersSwitch();
         system.tried.clear();
         Build();
 
