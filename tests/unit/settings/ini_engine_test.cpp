@@ -83,7 +83,6 @@ TEST_F(IniEngineTest, TypedGettersFollowTheStoredText) {
         Open("[A]\nk=" + value + "\n");
         EXPECT_EQ(ini->GetInt(-5, u"A", u"k"), asInt) << value;
         EXPECT_EQ(ini->GetBool(true, u"A", u"k"), asBool) << value;
-        EXPECT_EQ(ini->GetBool(false, u"A", u"k"), asBool) << value;
     }
 }
 
