@@ -17,10 +17,10 @@ struct Lamp {
 
 // The lamps of one tick, and its outputs showing what the last EndTick was told since BeginTick.
 struct FakeTick final : TickLamps, TickOutputs {
-    FakeTick(std::vector<Lamp> l, bool works) : lamps(std::move(l)), snapshotWorks(works) {}
+    explicit FakeTick(std::vector<Lamp> l) : lamps(std::move(l)) {}
     bool RefreshSnapshot() override {
         ++snapshots;
-        return snapshotWorks;
+        return true;
     }
     size_t Count() override { return lamps.size(); }
     bool IsShown(size_t index) override { return lamps[index].shown; }
@@ -34,7 +34,6 @@ struct FakeTick final : TickLamps, TickOutputs {
     void EndTick() override { shown = told; }
 
     std::vector<Lamp> lamps;
-    bool snapshotWorks;
     testing::StubSampler sampler;
     int snapshots = 0;
     std::vector<size_t> sampled;
@@ -50,7 +49,7 @@ TEST(UpdateTick, SamplesEachShownLampOnceFromOneSnapshotAndShowsTheirActivity) {
         {{{false, true, 7}, {false, true, 7}}, 0, {}, 0},  // no snapshot while no lamp is shown
     };
     for (const auto& [shownLamps, snapshots, sampled, shown] : cases) {
-        FakeTick tick(shownLamps, true);
+        FakeTick tick(shownLamps);
         EXPECT_TRUE(RunUpdateTick(tick, &tick));
         EXPECT_EQ(std::tuple(tick.snapshots, tick.sampled, tick.shown), std::tuple(snapshots, sampled, shown));
     }
