@@ -78,19 +78,14 @@ TEST(SummaryPlace, TheReaderKeepsTheDeviceAndTheSelectionThroughARefresh) {
          {{1, 0}, {1, 1}, {1, 1}}},
         {"everything gone", two, u"", {{4, 0}, {5, 1}, {5, 3}}, {{0, 0}, {0, 0}, {0, 0}}},
         {"from an empty box", u"", two, {{0, 0}, {0, 0}, {0, 0}}, {{0, 0}, {0, 0}, {0, 0}}},
+        {"inside a line break, and past the end of a text since replaced", u"|Disk A|Read: 1|", u"|Disk A|Read: 22|",
+         {{1, 7}, {1, 7}, {3, 500}}, {{1, 6}, {1, 6}, {3, 0}}},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(KeepSummaryPlace(Crlf(row.before), Crlf(row.after), PlaceIn(row.before, row.place)),
                   PlaceIn(row.after, row.kept))
             << row.what;
     }
-}
-
-TEST(SummaryPlace, APositionInsideALineBreakOrPastTheEndStaysInTheText) {
-    const std::u16string before = u"\r\nDisk A\r\nRead: 1\r\n", after = u"\r\nDisk A\r\nRead: 22\r\n";
-    // The "\n" of "Disk A"'s break, and a place beyond a text that has since been replaced.
-    const SummaryPlace kept = KeepSummaryPlace(before, after, {9, 9, 500});
-    EXPECT_EQ(kept, (SummaryPlace{8, 8, after.size()}));
 }
 
 }  // namespace
