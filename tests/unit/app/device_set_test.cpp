@@ -194,7 +194,7 @@ TEST_F(DeviceSetTest, WindowsForTheEnabledRecordsOfTheModeAndARebuildKeepsThePos
 // Without usable counters the system lists the disks: the drives that open by number (gaps
 // allowed) and the letters of fixed and removable disks, named as the counters would name them.
 // That each then ends its statistics with the reason is the disks-without-counters end-to-end test's.
-TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
+TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannotAndARepairIsNoticedWhenAskedAgain) {
     for (const char16_t* path : {u"\\\\.\\PHYSICALDRIVE0", u"\\\\.\\PHYSICALDRIVE2", u"\\\\.\\PHYSICALDRIVE63",
                                  u"\\\\.\\PHYSICALDRIVE64"}) {
         system.devices[path] = true;
@@ -234,12 +234,7 @@ TEST_F(DeviceSetTest, TheSystemListsTheDisksWhenTheCountersCannot) {
     Serve({}, {});
     Build();
     EXPECT_EQ(g_devices.size(), 4u) << "no letters: the drives and All-In-One";
-}
 
-TEST_F(DeviceSetTest, ARepairOfTheCountersIsNoticedWhenAskedAgain) {
-    system.devices[u"\\\\.\\PHYSICALDRIVE0"] = true;
-    query.block = perfsource::WriteBlock({}, 0);
-    Build();
     ASSERT_EQ(DeviceSetCounterHealth(), CounterHealth::broken);
     query.failure = 5;
     query.offered.clear();
