@@ -40,7 +40,7 @@ const std::vector<uint8_t> kDisks = WriteBlock(
      {234, false, {}, {{u"3", {{216, kCountType, 4, 33}, {1400, kQueueType, 2, 5}}}}}},
     123456789);
 
-TEST(PerfWalk, FindsTheFirstInstanceThatMatchesAsAsked) {
+TEST(PerfWalk, FindsTheFirstInstanceThatMatchesAsAskedAndNamesTheInstances) {
     const std::tuple<uint32_t, std::u16string_view, NameMatch, uint64_t> cases[] = {  // object, name, match, value
         {234, u"0 ", NameMatch::prefix, 100},     // "0 D: E:", not "10 F:"
         {234, u"1", NameMatch::prefix, 110},      // a bare prefix meets "10 F:" first
@@ -58,9 +58,7 @@ TEST(PerfWalk, FindsTheFirstInstanceThatMatchesAsAsked) {
     EXPECT_EQ(Lookup(kDisks, 234, u"0 ", 214, kCountType), 0xFFFFFFF0u) << "32-bit values are zero-extended";
     EXPECT_EQ(Lookup(kDisks, 234, u"0 ", 214, kQueueType), 0u) << "the type must match too";
     EXPECT_EQ(Lookup(kDisks, 234, u"3", 216, kCountType), 33u) << "the next object of the index has it";
-}
 
-TEST(PerfWalk, NamesInstances) {
     const auto noInstances = WriteBlock({{234, true, {{1400, kQueueType, 8, 9}}, {}}}, 0);
     std::vector<std::u16string> names;
     EXPECT_EQ(CollectInstanceNames(View(noInstances), 234, names), 1u);
