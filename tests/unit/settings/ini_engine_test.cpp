@@ -43,7 +43,7 @@ std::string Utf16(std::u16string_view text, bool bigEndian) {
     return bytes;
 }
 
-TEST_F(IniEngineTest, LinesAreReadByTheGrammar) {
+TEST_F(IniEngineTest, LinesAreReadByTheGrammarAndTheTypedGettersFollowTheText) {
     const struct {
         std::string file, expected;
         std::u16string section = u"A", key = u"k";
@@ -69,17 +69,15 @@ TEST_F(IniEngineTest, LinesAreReadByTheGrammar) {
             << "file: " << ::testing::PrintToString(c.file);
         EXPECT_FALSE(ini->IsModified());
     }
-}
 
-TEST_F(IniEngineTest, TypedGettersFollowTheStoredText) {
-    const std::tuple<std::string, int32_t, bool> cases[] = {  // the stored text, read as a number and as a flag
+    const std::tuple<std::string, int32_t, bool> values[] = {  // the stored text, read as a number and as a flag
         {"2147483647", INT_MAX, false},  {"2147483648", INT_MAX, false},  {"-2147483648", INT_MIN, false},
         {"-2147483649", INT_MIN, false}, {"99999999999999999999999", INT_MAX, false},
         {"  +12abc", 12, false},         {"\t-7", -7, false},             {"abc", 0, false},
         {"", 0, false},                  {"Yes;note", 0, true},           {"Yes ", 0, false},
         {"1", 1, false},
     };
-    for (const auto& [value, asInt, asBool] : cases) {
+    for (const auto& [value, asInt, asBool] : values) {
         Open("[A]\nk=" + value + "\n");
         EXPECT_EQ(ini->GetInt(-5, u"A", u"k"), asInt) << value;
         EXPECT_EQ(ini->GetBool(true, u"A", u"k"), asBool) << value;
