@@ -10,7 +10,7 @@ namespace {
 
 using testing::Device;
 
-TEST(SummaryText, EachShownDeviceOfAShownKindInOrderInABlockOfItsOwn) {
+TEST(SummaryText, EachShownDeviceOfAShownKindInOrderInABlockOfItsOwnAndKeptWhole) {
     const DeviceRecord physical = Device(DEVICE_PHYSICAL), logical = Device(DEVICE_LOGICAL),
                        allInOne = Device(DEVICE_ALL_IN_ONE), other = Device(8);
     testing::StubSampler p(u"P0"), c(u"C:"), all(u"All"), silent;
@@ -22,9 +22,7 @@ TEST(SummaryText, EachShownDeviceOfAShownKindInOrderInABlockOfItsOwn) {
         {{{&physical, nullptr}, {nullptr, &p}}, u"\r\n\r\n"},
     };
     for (const auto& [shown, text] : rows) EXPECT_EQ(BuildSummaryText(shown), text) << shown.size();
-}
 
-TEST(SummaryText, TheAllInOneTextOfManyDrivesIsKeptWhole) {
     std::vector<DeviceRecord> devices;
     for (uint64_t i = 0; i < 100; ++i) devices.push_back(Device(DEVICE_PHYSICAL, u"Physical Drive " + DecimalText(i)));
     DeviceRecord total = Device(DEVICE_ALL_IN_ONE, u"All-In-One");
