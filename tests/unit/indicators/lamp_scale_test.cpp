@@ -7,7 +7,10 @@
 namespace lumora {
 namespace {
 
-TEST(LampScale, MeasuresAreTheirSizesAt96RoundedAtOtherDpis) {
+uint32_t g_primaryDpi = 0;
+uint32_t PrimaryDpi() { return g_primaryDpi; }
+
+TEST(LampScale, MeasuresAreTheirSizesAt96RoundedAtOtherDpisAndNewLampsStandInARow) {
     const std::pair<uint32_t, std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t, int32_t>> rows[] = {
         // width, height, label height, label indent, grid step, tooltip width
         {96, {16, 12, 12, 1, 8, 1000}},
@@ -18,17 +21,12 @@ TEST(LampScale, MeasuresAreTheirSizesAt96RoundedAtOtherDpis) {
         const LampMeasures m = LampMeasuresAt(dpi);
         EXPECT_EQ(std::tuple(m.width, m.height, m.labelHeight, m.labelIndent, m.gridStep, m.tipWidth), expected) << dpi;
     }
-}
-
-uint32_t g_primaryDpi = 0;
-uint32_t PrimaryDpi() { return g_primaryDpi; }
-
-TEST(LampScale, NewLampsStandInARowTwoPixelsApartAtThePrimaryMonitorsDpi) {
-    const std::tuple<bool, uint32_t, size_t, int32_t> rows[] = {  // query, primary DPI, place, x
+    // New lamps stand in a row two pixels apart, at the primary monitor's DPI.
+    const std::tuple<bool, uint32_t, size_t, int32_t> places[] = {  // query, primary DPI, place, x
         {false, 0, 0, 2}, {false, 0, 3, 56},                      // no query (the unit tests): 96 DPI
         {true, 144, 3, 80}, {true, 0, 3, 56},                     // a query that fails counts as 96 DPI
     };
-    for (const auto& [query, primaryDpi, place, x] : rows) {
+    for (const auto& [query, primaryDpi, place, x] : places) {
         g_primaryDpi = primaryDpi;
         SetStartDpiQuery(query ? PrimaryDpi : nullptr);
         EXPECT_EQ(LampStartPlace(place).x, x) << primaryDpi << " place " << place;
