@@ -7,7 +7,7 @@
 namespace lumora {
 namespace {
 
-TEST(TextRoom, ATooNarrowControlGrowsIntoTheRoomBesideIt) {
+TEST(TextRoom, ATooNarrowControlGrowsIntoTheRoomBesideItAndTheSmallestFittingWidthIsFound) {
     // The control, the text's width, whether it is centred, the limits beside it, the control after.
     const std::tuple<TextSpan, int32_t, bool, TextSpan, TextSpan> rows[] = {
         {{10, 50}, 40, false, {4, 100}, {10, 50}},  // wide enough already
@@ -24,14 +24,12 @@ TEST(TextRoom, ATooNarrowControlGrowsIntoTheRoomBesideIt) {
         const TextSpan span = WidenForText(control, width, centred, limits);
         EXPECT_EQ(std::pair(span.left, span.right), std::pair(expected.left, expected.right)) << width << centred;
     }
-}
-
-TEST(TextRoom, TheSmallestFittingWidthIsFoundOrTheWidestGiven) {
-    const int32_t rows[][4] = {  // the narrowest that fits, the range, the width found
+    // The smallest fitting width is found, or the widest given.
+    const int32_t widths[][4] = {  // the narrowest that fits, the range, the width found
         {57, 40, 100, 57}, {40, 40, 100, 40}, {100, 40, 100, 100}, {41, 40, 41, 41},
         {200, 40, 100, 100},  // nothing fits: as wide as allowed
     };
-    for (const auto& [threshold, narrowest, widest, expected] : rows) {
+    for (const auto& [threshold, narrowest, widest, expected] : widths) {
         const auto fits = [threshold = threshold](int32_t width) { return width >= threshold; };
         EXPECT_EQ(SmallestFittingWidth(narrowest, widest, fits), expected) << threshold;
     }
