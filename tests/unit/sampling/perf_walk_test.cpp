@@ -76,7 +76,7 @@ TEST(PerfWalk, FindsTheFirstInstanceThatMatchesAsAskedAndNamesTheInstances) {
 
 // Every hostile change must end in an answer (0 or the real value), never a read outside the block.
 // Blocks cut short anywhere are the performance snapshot fuzzer's.
-TEST(PerfWalk, HostileBlocksEndTheWalkInsideTheData) {
+TEST(PerfWalk, HostileBlocksEndTheWalkInsideTheDataAfterWorkLinearInItsSize) {
     const size_t object = kFirstObject, instance = FirstInstance(kDisks);
     const std::tuple<size_t, uint32_t, uint64_t> cases[] = {  // a 32-bit field, its new value, and "_Total" of 236
         {offsetof(DataBlock, numObjectTypes), 0xFFFFFFFF, 1015},
@@ -100,11 +100,9 @@ TEST(PerfWalk, HostileBlocksEndTheWalkInsideTheData) {
         EXPECT_FALSE(SameLayout(View(block), View(kDisks))) << "at " << offset;
         EXPECT_TRUE(SameLayout(View(block), View(block))) << "at " << offset;
     }
-}
 
-// A walk runs on the GUI thread every tick: its steps must stay below the block's bytes whatever
-// the counts promise, or a crafted block near the 64 MiB cap hangs the program.
-TEST(PerfWalk, WorkStaysLinearWhateverTheCountsSay) {
+    // A walk runs on the GUI thread every tick: its steps must stay below the block's bytes whatever
+    // the counts promise, or a crafted block near the 64 MiB cap hangs the program.
     auto craft = [](uint32_t fill, size_t objectSpacing) {
         std::vector<uint8_t> block(256 * 1024);
         for (size_t at = 0; at < block.size(); at += 4) std::memcpy(block.data() + at, &fill, 4);
@@ -112,14 +110,14 @@ TEST(PerfWalk, WorkStaysLinearWhateverTheCountsSay) {
         header.headerLength = sizeof(DataBlock);
         header.numObjectTypes = 0xFFFFFFFF;
         std::memcpy(block.data(), &header, sizeof(header));
-        ObjectType object{};
-        object.totalByteLength = static_cast<uint32_t>(objectSpacing);
-        object.headerLength = object.definitionLength = sizeof(ObjectType);
-        object.objectNameTitleIndex = 234;
-        object.numCounters = 0xFFFFFFFF;
-        object.numInstances = 0x7FFFFFFF;
+        ObjectType crafted{};
+        crafted.totalByteLength = static_cast<uint32_t>(objectSpacing);
+        crafted.headerLength = crafted.definitionLength = sizeof(ObjectType);
+        crafted.objectNameTitleIndex = 234;
+        crafted.numCounters = 0xFFFFFFFF;
+        crafted.numInstances = 0x7FFFFFFF;
         for (size_t at = sizeof(DataBlock); at + objectSpacing <= block.size(); at += objectSpacing) {
-            std::memcpy(block.data() + at, &object, sizeof(object));
+            std::memcpy(block.data() + at, &crafted, sizeof(crafted));
         }
         return block;
     };
