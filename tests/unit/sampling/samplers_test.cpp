@@ -35,7 +35,7 @@ struct DriverFixture : ::testing::Test {
     }
 };
 
-TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKeepsTheBaseline) {
+TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKeepsTheBaselineAsAllInOneDoes) {
     CHardDiskIndicatorInfo sampler(context);
     sampler.m_device = &drive;
     sampler.Open();
@@ -75,9 +75,9 @@ TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKee
     ASSERT_TRUE(sampler.WriteStatisticsText(buffer.data(), 1024));
     EXPECT_EQ(std::u16string(buffer.data()), std::u16string(1023, u'x'));
     EXPECT_EQ(std::u16string(buffer.data() + 1024, 8), std::u16string(8, u'#'));
-}
+    sampler.Close();
 
-TEST_F(DriverFixture, AllInOneOrsItsPhysicalDrives) {
+    // All-In-One ORs its physical drives.
     std::vector<DeviceRecord> devices = {testing::Device(DEVICE_PHYSICAL, u"0", u"\\\\.\\PHYSICALDRIVE0"),
                                          testing::Device(DEVICE_PHYSICAL, u"1", u"\\\\.\\PHYSICALDRIVE1")};
     for (auto& device : devices) Set(device.path, 0, 0, 0);
@@ -85,10 +85,9 @@ TEST_F(DriverFixture, AllInOneOrsItsPhysicalDrives) {
     all.Open();
     EXPECT_EQ(all.Update(), 0u);
     Set(devices[0].path, 1, 0, 0);
-    Set(devices[1].path, 0, 2, 0);
-    EXPECT_EQ(all.Update(), 3u) << "1 OR 2";
+    Set(devices[1].path, 0, 3, 0);
+    EXPECT_EQ(all.Update(), 3u) << "1 OR 3, not their sum";
     all.m_counterHealth = CounterHealth::broken;
-    std::u16string text;
     all.GetStatisticsText(text);
     const std::u16string advice(CounterRepairAdvice(CounterHealth::broken));
     EXPECT_EQ(text.find(advice), text.size() - advice.size()) << "once, after the drives' texts: " << text.size();
