@@ -90,12 +90,7 @@ TEST_F(SettingsStoreTest, VersionedFilesAreReadAsStoredOthersConvertedKeepingThe
         EXPECT_EQ(files.files[kPath].find(lamp) == std::string::npos, file.find(lamp) == std::string::npos)
             << "a lamp's place survives: " << file;
     }
-    files.unreadable = true;
-    EXPECT_EQ(Load(""), With(kFallback, 0, 2)) << "without a file only the mode is converted";
-    EXPECT_FALSE(SerializeSettings(nullptr, *settings, mode, true)) << "no engine, nothing done";
-}
-
-TEST_F(SettingsStoreTest, LoadAndDefaultAppearanceRebuildTheBrushesAndSetThePageChecks) {
+    // A load, and the Default button, rebuild the brushes; a load sets the page's boxes.
     Load("[General]\r\nversion=1.104\r\nUseKeyboardLed=No\r\nUseKeyboardLedDirectAccess=Yes\r\nUseTrayLed=Yes\r\n"
          "[Appearance]\r\nColorRead=1\r\nColorWrite=2\r\nColorOff=3\r\n");
     std::vector<Record> rebuilt;
@@ -112,6 +107,9 @@ TEST_F(SettingsStoreTest, LoadAndDefaultAppearanceRebuildTheBrushesAndSetThePage
     s.ApplyDefaultAppearance();
     EXPECT_EQ(RecordOf(0, s), (Record{0, 7, 0, 0, 7, 7, 7, 255, 50, 0x00FF00, 0x0000FF, 0xFF0000, 7}));
     EXPECT_EQ(rebuilt, (std::vector<Record>{{1, 2, 3}, {0x00FF00, 0x0000FF, 0xFF0000}}));
+    files.unreadable = true;
+    EXPECT_EQ(Load(""), With(kFallback, 0, 2)) << "without a file only the mode is converted";
+    EXPECT_FALSE(SerializeSettings(nullptr, *settings, mode, true)) << "no engine, nothing done";
 }
 
 struct FakeFolders final : SettingsFolders {
