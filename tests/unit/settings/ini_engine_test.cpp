@@ -112,7 +112,7 @@ TEST_F(IniEngineTest, WritingBackKeepsEveryLineItDoesNotOwnAndStoresOnlyWhatRead
 }
 
 // Backups, other files' leftovers and letters for digits are settings_check.exe's to keep.
-TEST_F(IniEngineTest, OpeningRemovesOnlyTheLeftoversOfInterruptedSaves) {
+TEST_F(IniEngineTest, OpeningRemovesOnlyLeftoversAndSavesWriteOnlyAfterARealChangeAndNeverWithoutAFile) {
     std::set<std::u16string> kept{kPath};
     for (const char16_t* end : {u".-5.tmp", u".1-.tmp", u".1-2-3.tmp", u"1234-5.tmp", u".1234-5.TMP"}) {
         kept.insert(kPath + end);
@@ -123,9 +123,7 @@ TEST_F(IniEngineTest, OpeningRemovesOnlyTheLeftoversOfInterruptedSaves) {
     std::set<std::u16string> left;
     for (const auto& file : files.files) left.insert(file.first);
     EXPECT_EQ(left, kept);
-}
 
-TEST_F(IniEngineTest, SavesWriteOnlyAfterARealChangeAndThenAtEverySavePointAndNeverWithoutAFile) {
     Open("[A]\nk=Yes\n");
     ini->GetInt(0, u"B", u"x");
     ini->SetString(u"A", u"k", u"YES");
