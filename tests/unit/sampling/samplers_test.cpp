@@ -15,10 +15,6 @@ TEST(DigitGrouping, GroupsAsTheLocaleSays) {
     for (const auto& [grouping, value, expected] : cases) {
         EXPECT_EQ(GroupDigits(value, ParseDigitGrouping(grouping, u",")), expected);
     }
-    testing::FakeText formatter;
-    CHardDiskIndicatorInfo sampler({nullptr, nullptr, &formatter, nullptr});
-    std::u16string text = u"1.50 GB ";
-    EXPECT_EQ(sampler.AppendExactNumber(text, INT64_MIN), u"1.50 GB (-9,223,372,036,854,775,808)");
 }
 
 struct DriverFixture : ::testing::Test {
@@ -68,6 +64,8 @@ TEST_F(DriverFixture, UpdateOrsTheCountDifferencesWithTheQueueDepthAndTheTextKee
     EXPECT_EQ(text, u"Physical Drive 0 - Disk\r\n Data Read: 1610612736 B (1,610,612,736) "
                     u"\tData Write: 524288000 B (524,288,000)");
     EXPECT_EQ(sampler.Update(), 4u) << "counted from the last update, not from the text";
+    text = u"1.50 GB ";
+    EXPECT_EQ(sampler.AppendExactNumber(text, INT64_MIN), u"1.50 GB (-9,223,372,036,854,775,808)");
 
     // Into a caller's buffer: cut to fit, NUL included, nothing written past it.
     drive.name = std::u16string(3000, u'x');
