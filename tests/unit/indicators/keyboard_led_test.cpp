@@ -75,7 +75,6 @@ TEST(KeyboardLed, EachTickShowsWhetherItSawActivityAndChangedOptionsSwitchOffThe
              {"direct, another program's Kbd name", {0, false, kNoKbdName}, {{kDirect, {1}, 0, false}}},
              {"keys: ScrollLock on at start", {0, true}, {{kKeys, {0}, 0, false}, {kKeys, {1}, 0, true}}},
              {"direct, then off", {4, false}, {{kDirect, {1}, 5, false}, {kOff, {1}, 4, false}}},
-             {"direct, then off in direct mode", {4, false}, {{kDirect, {1}, 5, false}, {kOffDirect, {1}, 4, false}}},
              {"keys, then off in direct mode", {4, false}, {{kKeys, {1}, 4, true}, {kOffDirect, {1}, 4, false}}},
              {"direct, then keys", {4, false}, {{kDirect, {1}, 5, false}, {kKeys, {1}, 4, true}}},
          }) {
