@@ -8,8 +8,7 @@ namespace {
 TEST(DpiScale, LengthsRoundToTheNearestPixelAsWindowsRoundsThem) {
     const int32_t rows[][3] = {  // length, DPI, scaled
         {1, 120, 1},     // 1.25
-        {1, 144, 2},     // 1.5: halves away from zero
-        {13, 144, 20},   // 19.5
+        {13, 144, 20},   // 19.5: halves away from zero
         {-13, 144, -20},
         {3, 72, 2},      // 2.25: smaller than at 96 DPI
         {7, 0, 7},       // no DPI known: unchanged
