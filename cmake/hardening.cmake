@@ -1,7 +1,8 @@
 # What programs built with the platform's own compiler get by default and MinGW does not.
 # Every Windows target gets it, the libraries linked into lumora.exe included.
-# Stack canaries: GCC links its libssp for them (and for the checked copies below), and the
-# build's -static takes its archive rather than libssp-0.dll, so no DLL ships beside the exe.
+# Stack canaries: lumora.exe brings its own guard and failure (support/win32_stack_guard.cpp);
+# anything else GCC takes from libssp, whose archive the build's -static links, so no DLL ships
+# beside the exe.
 add_compile_options(-fstack-protector-strong)
 add_link_options(-fstack-protector-strong)
 # Checked string and memory copies where the sizes are known; MinGW's headers ignore the

@@ -15,7 +15,8 @@ DLL_FLAGS = {0x0020: "HIGH_ENTROPY_VA", 0x0040: "DYNAMIC_BASE", 0x0100: "NX_COMP
              0x8000: "TERMINAL_SERVER_AWARE"}
 GUI_SUBSYSTEM = 2
 CODE_SECTION = 0x20
-# libssp's __stack_chk_fail passes this text on within its first instructions.
+# The program's __stack_chk_fail (support/win32_stack_guard.cpp) passes this text on within
+# its first instructions, as libssp's does.
 SMASHING_TEXT = b"*** stack smashing detected ***"
 
 
@@ -63,7 +64,7 @@ class Image:
             at += 20
 
     def calls_to_stack_chk_fail(self):
-        """Call sites of libssp's __stack_chk_fail in the code: each is a function the compiler
+        """Call sites of __stack_chk_fail in the code: each is a function the compiler
         gave a canary. The function is found by its reference to the text it reports."""
         text_at = self.data.find(SMASHING_TEXT)
         text_rva = self.rva(text_at) if text_at >= 0 else None
@@ -102,7 +103,7 @@ def problems(path):
     # Imported or looked up by name, the name is in the image only if the start-up asks for it.
     if b"SetDefaultDllDirectories\0" not in data:
         found.append("SetDefaultDllDirectories is never called: DLLs may load from the exe's folder")
-    # libssp calls it once itself; the program's own code, instrumented, has hundreds of calls.
+    # A stray reference or two proves nothing; the program's own code, instrumented, has hundreds.
     calls = image.calls_to_stack_chk_fail()
     if calls < 10:
         found.append(f"{calls} calls to __stack_chk_fail: the code has no stack protector")
