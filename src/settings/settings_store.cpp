@@ -39,9 +39,12 @@ void CSettings::Load(const CIniEx& ini, SettingsPageChecks* page) {
     // IntervalForStoredFrequency). Read the same way, a 20 stands for 0 ms, which is no interval
     // at all: the 50 ms that "Default" sets takes its place.
     if (Frequency == 20) Frequency = 50;
-    ColorRead = static_cast<uint32_t>(ini.GetInt(0x00FF00, kSectionAppearance, u"ColorRead"));
-    ColorWrite = static_cast<uint32_t>(ini.GetInt(0x0000FF, kSectionAppearance, u"ColorWrite"));
-    ColorOff = static_cast<uint32_t>(ini.GetInt(0x800000, kSectionAppearance, u"ColorOff"));
+    const auto color = [&ini](const char16_t* key, uint32_t fallback) {
+        return static_cast<uint32_t>(ini.GetInt(static_cast<int32_t>(fallback), kSectionAppearance, key));
+    };
+    ColorRead = color(u"ColorRead", kDefaultPalette.read);
+    ColorWrite = color(u"ColorWrite", kDefaultPalette.write);
+    ColorOff = color(u"ColorOff", kFirstRunColorOff);
     StatPageRefresh = ini.GetBool(true, kSectionAppearance, u"StatPageRefresh");
     StartWithWindows = ini.GetInt(1, kSectionGeneralKeys, u"StartWithWindows");
     UseKeyboardLed = ini.GetBool(false, kSectionGeneralKeys, u"UseKeyboardLed");

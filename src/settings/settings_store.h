@@ -33,6 +33,7 @@ struct LampPalette {
 };
 // Green, red and blue: the colours "Default" puts back.
 inline constexpr LampPalette kDefaultPalette{0x00FF00, 0x0000FF, 0xFF0000};
+inline constexpr uint32_t kFirstRunColorOff = 0x800000;
 // Blue #0072B2, orange #E69F00 and dark grey #3C3C3C, from Okabe and Ito's palette: reading and
 // writing stay apart for people who cannot tell red from green, or blue from yellow.
 inline constexpr LampPalette kColourBlindSafePalette{0xB27200, 0x009FE6, 0x3C3C3C};
@@ -64,9 +65,11 @@ public:
 
     int32_t Opacity = 255;
     int32_t Frequency = 30;
-    uint32_t ColorRead = 0x00FF00;
-    uint32_t ColorWrite = 0x0000FF;
-    uint32_t ColorOff = 0x800000;
+    // A first run starts with the default read and write colours but a darker idle blue than
+    // "Default" puts back.
+    uint32_t ColorRead = kDefaultPalette.read;
+    uint32_t ColorWrite = kDefaultPalette.write;
+    uint32_t ColorOff = kFirstRunColorOff;
     int32_t StartWithWindows = 1;
     int32_t UseKeyboardLed = 0;
     int32_t UseKeyboardLedDirectAccess = 0;
