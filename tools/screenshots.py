@@ -63,9 +63,8 @@ class Drives:
         names = ["0 C:", "1", "2", "3", "_Total"]
         instances = []
         for name, (queue, read_queue, write_queue, read_bytes, write_bytes, reads, writes) in zip(names, self.totals):
-            values = {226: read_bytes, 228: write_bytes, 214: reads % 2**32, 216: writes % 2**32}
-            instances.append((name, [(index, kind, size, values.get(index, value)) for index, kind, size, value
-                                     in counters(queue, read_queue, write_queue)]))
+            instances.append((name, counters(queue, read_queue, write_queue, read_bytes, write_bytes,
+                                             reads % 2**32, writes % 2**32)))
         return scenario_text([(234, instances), (236, [("C:", counters()), ("_Total", counters())])])
 
 

@@ -6,16 +6,11 @@ import json
 import unittest
 
 import harness
+from harness import counters
 from common import test_tool
-from perfdata import BULK, COUNTER, QUEUE, scenario_text
+from perfdata import scenario_text
 
 SAMPLING_CHECK_EXE = test_tool("sampling_check")
-
-
-def counters(queue=0, read_bytes=0, write_bytes=0, reads=0, writes=0, read_queue=0, write_queue=0):
-    return [(1400, QUEUE, 8, queue), (226, BULK, 8, read_bytes), (228, BULK, 8, write_bytes),
-            (214, COUNTER, 4, reads), (216, COUNTER, 4, writes),
-            (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
 
 
 def disks(drive0, drive2, total, c, h, volume5):

@@ -413,10 +413,11 @@ def settings_path(session):
     return session.drive_c("users", "root", "AppData", "Local", "Lumora Indicator", "settings.ini")
 
 
-def counters(queue=0, read_queue=0, write_queue=0):
-    """A disk's counters as lumora.exe reads them: the queue lengths as given, nothing moved."""
-    return [(1400, QUEUE, 8, queue), (226, BULK, 8, 0), (228, BULK, 8, 0), (214, COUNTER, 4, 0),
-            (216, COUNTER, 4, 0), (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
+def counters(queue=0, read_queue=0, write_queue=0, read_bytes=0, write_bytes=0, reads=0, writes=0):
+    """A disk's counters as lumora.exe reads them: queue time, bytes and requests, zero unless given."""
+    return [(1400, QUEUE, 8, queue), (226, BULK, 8, read_bytes), (228, BULK, 8, write_bytes),
+            (214, COUNTER, 4, reads), (216, COUNTER, 4, writes),
+            (1402, QUEUE, 8, read_queue), (1404, QUEUE, 8, write_queue)]
 
 
 def disks(step=0, reads=0, writes=0, drives=2):
